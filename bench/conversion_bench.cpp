@@ -1,0 +1,238 @@
+// Speed and memory of a conversion run, against the floor of writing the same files.
+//
+// Targets, as ratios from one run of this binary (printed at the end):
+//   whole run / floor                 <= 1.5
+//   run with 100 MB tail / whole run  <= 1.2   (only the first 24 boards are read)
+//   peak heap of both runs the same   (independent of the source's size)
+
+#include "conversion_run.h"
+#include "lin_record.h"
+#include "output_file.h"
+#include "pbn_source.h"
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <new>
+#include <random>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+// Heap use of the process, to show that a run's memory does not grow with its source.
+namespace {
+std::atomic<std::size_t> heapNow{0};
+std::atomic<std::size_t> heapPeak{0};
+}  // namespace
+
+void* operator new(std::size_t size) {
+    void* block = std::malloc(size + sizeof(std::max_align_t));
+    if (!block) throw std::bad_alloc();
+    *static_cast<std::size_t*>(block) = size;
+    const std::size_t now = heapNow += size;
+    std::size_t peak = heapPeak;
+    while (now > peak && !heapPeak.compare_exchange_weak(peak, now)) {
+    }
+    return static_cast<char*>(block) + sizeof(std::max_align_t);
+}
+
+void operator delete(void* pointer) noexcept {
+    if (!pointer) return;
+    void* block = static_cast<char*>(pointer) - sizeof(std::max_align_t);
+    heapNow -= *static_cast<std::size_t*>(block);
+    std::free(block);
+}
+
+void operator delete(void* pointer, std::size_t) noexcept { operator delete(pointer); }
+
+namespace {
+
+struct NullDisplay : conversion::Display {
+    void showSource(const fs::path&) override {}
+    void showOutput(int, const fs::path&) override {}
+};
+
+conversion::Timestamp fixedClock() { return {"5 Dec 2026", "09:07"}; }
+
+// A club's hand record: two header lines, then boards in the usual layout, the deal
+// listed from the dealer, shuffled hands.
+std::string boards(int first, int last) {
+    static constexpr std::array<const char*, 4> seats = {"N", "E", "S", "W"};
+    static constexpr std::array<const char*, 4> vulnerable = {"None", "NS", "EW", "All"};
+    std::mt19937 random(first);
+    std::string ranks = "AKQJT98765432";
+    std::ostringstream text;
+    for (int n = first; n <= last; ++n) {
+        std::array<std::string, 4> hands;
+        std::array<int, 52> deck;
+        for (int i = 0; i < 52; ++i) deck[i] = i;
+        std::shuffle(deck.begin(), deck.end(), random);
+        std::array<std::array<std::string, 4>, 4> suits;
+        for (int i = 0; i < 52; ++i) suits[i / 13][deck[i] / 13] += ranks[deck[i] % 13];
+        for (int h = 0; h < 4; ++h) {
+            for (int s = 0; s < 4; ++s) {
+                std::sort(suits[h][s].begin(), suits[h][s].end(),
+                          [&](char a, char b) { return ranks.find(a) < ranks.find(b); });
+                hands[h] += (s ? "." : "") + suits[h][s];
+            }
+        }
+        const int dealer = (n - 1) % 4;
+        text << "[Board \"" << n << "\"]\r\n[Dealer \"" << seats[dealer] << "\"]\r\n"
+             << "[Vulnerable \"" << vulnerable[(n - 1) % 4] << "\"]\r\n[Deal \"" << seats[dealer]
+             << ":" << hands[0] << ' ' << hands[1] << ' ' << hands[2] << ' ' << hands[3]
+             << "\"]\r\n\r\n";
+    }
+    return text.str();
+}
+
+struct Fixture {
+    fs::path dir;
+    fs::path source;                     // 24 boards
+    fs::path large;                      // the same 24 boards, then 100 MB of further boards
+    std::array<std::string, 4> outputs;  // the bytes a run writes for source
+
+    Fixture() {
+        dir = fs::temp_directory_path() /
+              ("quillotan-bench-" + std::to_string(std::random_device{}()));
+        fs::create_directories(dir / "small");
+        fs::create_directories(dir / "large");
+        const std::string head = "% PBN 2.1\r\n[Event \"Club night\"]\r\n" + boards(1, 24);
+        source = dir / "small" / "week.pbn";
+        std::ofstream(source, std::ios::binary) << head;
+        large = dir / "large" / "week.pbn";
+        std::ofstream file(large, std::ios::binary);
+        file << head;
+        const std::string more = boards(25, 1000);
+        for (std::size_t written = 0; written < 100u << 20; written += more.size()) file << more;
+        file.close();
+
+        NullDisplay display;
+        conversion::RunState state;
+        conversion::convert(state, source, display, fixedClock);
+        for (int i = 0; i < 4; ++i) {
+            std::ifstream in(outputsFor(dir / "small" / "week")[i], std::ios::binary);
+            std::ostringstream bytes;
+            bytes << in.rdbuf();
+            outputs[i] = bytes.str();
+        }
+    }
+    ~Fixture() { fs::remove_all(dir); }
+
+    static std::array<fs::path, 4> outputsFor(const fs::path& base) {
+        std::array<fs::path, 4> names;
+        const char* suffixes[] = {"_1-6.lin", "_7-12.lin", "_13-18.lin", "_19-24.lin"};
+        for (int i = 0; i < 4; ++i) names[i] = fs::path(base) += suffixes[i];
+        return names;
+    }
+};
+
+Fixture& fixture() {
+    static Fixture instance;
+    return instance;
+}
+
+void runOn(benchmark::State& state, const fs::path& source) {
+    NullDisplay display;
+    conversion::RunState runState;
+    heapPeak = heapNow.load();
+    const std::size_t before = heapNow;
+    for (auto _ : state) conversion::convert(runState, source, display, fixedClock);
+    state.counters["peak_heap_bytes"] = static_cast<double>(heapPeak - before);
+    state.SetBytesProcessed(state.iterations() * 4 *
+                            static_cast<std::int64_t>(fixture().outputs[0].size()));
+}
+
+void BM_WholeRun(benchmark::State& state) { runOn(state, fixture().source); }
+
+void BM_RunWith100MBTail(benchmark::State& state) { runOn(state, fixture().large); }
+
+// The floor: the same four files' bytes, each written under a temporary name and renamed.
+void BM_WriteFloor(benchmark::State& state) {
+    const auto names = Fixture::outputsFor(fixture().dir / "floor");
+    for (auto _ : state) {
+        for (int i = 0; i < 4; ++i) {
+            const fs::path temporary = fs::path(names[i]) += ".tmp";
+            std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+            file.write(fixture().outputs[i].data(),
+                       static_cast<std::streamsize>(fixture().outputs[i].size()));
+            file.close();
+            fs::rename(temporary, names[i]);
+        }
+    }
+}
+
+void BM_BuildRecords24(benchmark::State& state) {
+    std::vector<conversion::BoardFields> fields(24);
+    conversion::PbnSource source(fixture().source);
+    std::string line;
+    source.readLine(line);
+    source.readLine(line);
+    source.readLine(line);
+    for (auto& board : fields) {
+        conversion::readBoard(source, line, board);
+        conversion::advanceToNextBoard(source, line);
+    }
+    for (auto _ : state) {
+        conversion::RecordState record;
+        for (const auto& board : fields) {
+            benchmark::DoNotOptimize(conversion::buildDealRecord(board, record));
+        }
+    }
+}
+
+BENCHMARK(BM_WriteFloor)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_WholeRun)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RunWith100MBTail)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BuildRecords24)->Unit(benchmark::kMicrosecond);
+
+// Prints the table as usual and keeps each benchmark's time and counters for the ratios.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const auto& run : runs) {
+            const auto name = run.benchmark_name();
+            times_[name] = run.GetAdjustedRealTime();
+            const auto peak = run.counters.find("peak_heap_bytes");
+            if (peak != run.counters.end()) peaks_[name] = peak->second.value;
+        }
+    }
+
+    int summary() const {
+        const auto has = [&](const char* name) { return times_.count(name) != 0; };
+        if (!has("BM_WholeRun") || !has("BM_WriteFloor") || !has("BM_RunWith100MBTail")) return 0;
+        const double toFloor = times_.at("BM_WholeRun") / times_.at("BM_WriteFloor");
+        const double toPlain = times_.at("BM_RunWith100MBTail") / times_.at("BM_WholeRun");
+        const double plainPeak = peaks_.at("BM_WholeRun");
+        const double largePeak = peaks_.at("BM_RunWith100MBTail");
+        std::printf("\nwhole run / floor            %.2f  (target <= 1.5)\n", toFloor);
+        std::printf("100 MB tail / whole run      %.2f  (target <= 1.2)\n", toPlain);
+        std::printf("peak heap, 24 boards         %.0f bytes\n", plainPeak);
+        std::printf("peak heap, 100 MB tail       %.0f bytes  (target: the same)\n", largePeak);
+        const bool met = toFloor <= 1.5 && toPlain <= 1.2 && largePeak <= plainPeak;
+        std::printf("%s\n", met ? "targets met" : "TARGETS MISSED");
+        return met ? 0 : 1;
+    }
+
+private:
+    std::map<std::string, double> times_;
+    std::map<std::string, double> peaks_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    fixture();
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return reporter.summary();
+}

@@ -1,0 +1,73 @@
+#include "conversion_error.h"
+
+namespace conversion {
+
+namespace {
+
+constexpr std::size_t kMaxFoundLength = 80;
+
+std::string joinPaths(const std::vector<std::filesystem::path>& paths) {
+    std::string text;
+    for (const auto& path : paths) {
+        if (!text.empty()) text += ", ";
+        text += pathText(path);
+    }
+    return text;
+}
+
+std::string describe(const std::filesystem::path& source, std::string_view detail,
+                     const FaultPlace& place) {
+    std::string where;
+    if (place.line > 0) where = "Line " + std::to_string(place.line);
+    if (place.board > 0) {
+        if (!where.empty()) where += ", ";
+        where += "board " + std::to_string(place.board);
+        if (place.boardNumber && *place.boardNumber != place.board) {
+            where += " (numbered " + std::to_string(*place.boardNumber) + ")";
+        }
+    }
+    std::string message = "Could not convert " + pathText(source) + ".\n";
+    std::string sentence = where.empty() ? std::string(detail) : where + ": " + std::string(detail);
+    if (!sentence.empty() && sentence.front() >= 'a' && sentence.front() <= 'z') {
+        sentence.front() = static_cast<char>(sentence.front() - 'a' + 'A');
+    }
+    message += sentence;
+    message += ".\n";
+    if (place.written.empty()) {
+        message += "No output file was written.";
+    } else {
+        message += "Written before the stop: " + joinPaths(place.written) + ".";
+        if (!place.notWritten.empty()) {
+            message += "\nNot written: " + joinPaths(place.notWritten) + ".";
+        }
+    }
+    return message;
+}
+
+}  // namespace
+
+Fault::Fault(std::string detail, int line) : std::runtime_error(std::move(detail)), line_(line) {}
+
+std::string expectedFound(std::string_view what, std::string_view found) {
+    std::string text = "expected ";
+    text += what;
+    text += ", found ";
+    if (found.empty()) return text + "an empty line";
+    if (found.size() > kMaxFoundLength)
+        return text += std::string(found.substr(0, kMaxFoundLength)) + "...";
+    return text += found;
+}
+
+std::string pathText(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
+}
+
+ConversionError::ConversionError(const std::filesystem::path& source, std::string_view detail,
+                                 const FaultPlace& place)
+    : std::runtime_error(describe(source, detail, place)),
+      detail_(detail),
+      line_(place.line),
+      written_(place.written) {}
+
+}  // namespace conversion

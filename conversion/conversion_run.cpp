@@ -1,0 +1,143 @@
+#include "conversion_run.h"
+
+#include "lin_record.h"
+#include "output_file.h"
+#include "pbn_source.h"
+
+#include <optional>
+#include <vector>
+
+namespace conversion {
+
+namespace {
+
+constexpr std::array<std::string_view, kOutputFiles> kSuffixes = {"_1-6", "_7-12", "_13-18",
+                                                                  "_19-24"};
+
+// One run from the opened source to the last output file; remembers where it is, so that a
+// fault can be reported with its place.
+class Run {
+public:
+    Run(RunState& state, Display& display) : state_(state), display_(display) {}
+
+    void execute();
+    FaultPlace placeOf(const Fault& fault) const;
+
+private:
+    void readPreamble();
+    void writeFile(int index);
+    void convertBoard(OutputFile& file);
+
+    RunState& state_;
+    Display& display_;
+    std::optional<PbnSource> source_;
+    std::string current_;
+    RecordState record_;
+    int board_ = 0;  // place in the run of the board being read, 0 between boards
+    BoardFields fields_;
+    int boardsDone_ = 0;
+    int filesDone_ = 0;
+};
+
+void Run::execute() {
+    source_.emplace(state_.sourcePath);
+    readPreamble();
+    for (int i = 0; i < kOutputFiles; ++i) state_.suffixes[i] = kSuffixes[i];
+    for (int index = 0; index < kOutputFiles; ++index) {
+        writeFile(index);
+        ++filesDone_;
+    }
+    source_.reset();
+}
+
+void Run::readPreamble() {
+    int slot = 2;
+    while (source_->readLine(current_)) {
+        if (containsBoard(current_)) return;
+        if (slot == kHeaderSlots) {
+            throw Fault("more than " + std::to_string(kPreambleSlots) +
+                            " lines stand before the first board; a hand-record file may have "
+                            "at most " +
+                            std::to_string(kPreambleSlots),
+                        source_->lineNumber());
+        }
+        state_.header[slot++] = "% " + current_;
+    }
+    throw Fault("the source holds no board: no line contains \"Board\"");
+}
+
+void Run::writeFile(int index) {
+    state_.outputName = state_.baseName;
+    state_.outputName += state_.suffixes[index];
+    state_.outputName += ".lin";
+    display_.showOutput(index, state_.outputName);
+
+    OutputFile file(state_.outputName);
+    for (const auto& line : state_.header) {
+        if (!line.empty()) file.writeLine(line);
+    }
+    if (index == kOutputFiles - 1) {
+        file.writeLine(state_.filler);
+        file.writeLine(state_.filler);
+    }
+    for (int i = 0; i < kBoardsPerFile; ++i) convertBoard(file);
+    file.commit();
+}
+
+void Run::convertBoard(OutputFile& file) {
+    board_ = boardsDone_ + 1;
+    readBoard(*source_, current_, fields_);
+    file.writeLine(buildDealRecord(fields_, record_));
+    ++boardsDone_;
+    board_ = 0;
+
+    // The board's place in the run, not its number, says whether another board follows.
+    if (boardsDone_ < kBoardsPerRun && !advanceToNextBoard(*source_, current_)) {
+        throw Fault("the source ends after board " + std::to_string(boardsDone_) +
+                    "; a hand-record file must hold " + std::to_string(kBoardsPerRun) + " boards");
+    }
+}
+
+FaultPlace Run::placeOf(const Fault& fault) const {
+    FaultPlace place;
+    place.line = fault.line();
+    place.board = board_;
+    if (board_ > 0) place.boardNumber = fields_.number;
+    for (int i = 0; i < kOutputFiles; ++i) {
+        auto name = state_.baseName;
+        name += kSuffixes[i];
+        name += ".lin";
+        (i < filesDone_ ? place.written : place.notWritten).push_back(std::move(name));
+    }
+    return place;
+}
+
+}  // namespace
+
+void convert(RunState& state, const std::filesystem::path& source, Display& display,
+             const Clock& clock) {
+    state.ranks = kRanks;
+    state.filler = buildFillerRecord(state.ranks);
+    state.sourcePath = source;
+    display.showSource(source);
+
+    // Date and time come from one reading of the clock.
+    const Timestamp stamp = clock();
+    state.header = {};
+    state.header[0] = "% Lin file created by Quillotan " + stamp.date + " at " + stamp.time;
+    state.header[1] = "% Source file " + pathText(source);
+    state.baseName = source;
+    state.baseName.replace_extension();
+
+    Run run(state, display);
+    try {
+        run.execute();
+    } catch (const Fault& fault) {
+        throw ConversionError(source, fault.what(), run.placeOf(fault));
+    } catch (const std::exception& error) {
+        // Out of memory or a refusal of the file system that no check above foresaw.
+        throw ConversionError(source, error.what(), run.placeOf(Fault(error.what())));
+    }
+}
+
+}  // namespace conversion

@@ -1,0 +1,123 @@
+#include "lin_record.h"
+
+#include "conversion_error.h"
+
+#include <array>
+
+namespace conversion {
+
+namespace {
+
+constexpr std::array<std::string_view, 4> kSeats = {"S", "W", "N", "E"};  // dealer codes 1..4
+constexpr std::string_view kCompass = "NESW";                             // clockwise from North
+
+// Index into the deal's hands of the first hand taken (South's), from the dealer code, for
+// a deal that lists the dealer's hand first.
+constexpr std::array<int, 5> kStartByDealer = {-1, 0, 3, 2, 1};
+
+void updateDealer(std::string_view letter, RecordState& state) {
+    for (std::size_t i = 0; i < kSeats.size(); ++i) {
+        if (letter == kSeats[i]) state.dealerCode = static_cast<std::uint8_t>(i + 1);
+    }
+}
+
+void updateVulnerability(std::string_view text, RecordState& state) {
+    struct Name {
+        std::string_view text, code;
+    };
+    // PBN's own synonyms: Both for All, Love and "-" for None.
+    static constexpr std::array<Name, 7> kNames = {{{"None", "0"},
+                                                    {"NS", "N"},
+                                                    {"EW", "E"},
+                                                    {"All", "B"},
+                                                    {"Both", "B"},
+                                                    {"Love", "0"},
+                                                    {"-", "0"}}};
+    for (const auto& name : kNames) {
+        if (text == name.text) state.vulnerability = name.code;
+    }
+}
+
+// Index of South's hand: counted from the deal's own first seat when it names one, else
+// from the dealer, whose hand a deal then lists first.
+int southIndex(const BoardFields& board, const RecordState& state) {
+    const auto first = kCompass.find(board.firstSeat);
+    if (board.firstSeat != 0 && first != std::string_view::npos) {
+        return static_cast<int>((2 + 4 - first) % 4);
+    }
+    return kStartByDealer[state.dealerCode];
+}
+
+void appendNumber(std::string& text, std::int16_t number) { text += std::to_string(number); }
+
+}  // namespace
+
+std::string InsertSuits(std::string_view hand) {
+    std::string lin;
+    lin.reserve(hand.size() + 1);
+    lin += 'S';
+    std::string_view next = "HDC";
+    for (char c : hand) {
+        if (c == '.' && !next.empty()) {
+            lin += next.front();
+            next.remove_prefix(1);
+        } else {
+            lin += c;
+        }
+    }
+    return lin;
+}
+
+std::string buildDealRecord(const BoardFields& board, RecordState& state) {
+    updateDealer(board.dealer, state);
+    updateVulnerability(board.vulnerability, state);
+
+    if (board.hands.size() < 4) {
+        throw Fault("the deal holds " + std::to_string(board.hands.size()) +
+                        " hands; a deal needs four, separated by single spaces",
+                    board.line + 3);
+    }
+    if (state.dealerCode == 0) {
+        throw Fault(expectedFound("a dealer tag like [Dealer \"N\"] (N, E, S or W)",
+                                  "the dealer letter \"" + board.dealer + "\""),
+                    board.line + 1);
+    }
+
+    // The line carries South's, West's and North's hands, in that order.
+    const int south = southIndex(board, state);
+    std::array<std::string, 3> taken;
+    for (int i = 0; i < 3; ++i) taken[i] = InsertSuits(board.hands[(south + i) % 4]);
+
+    std::string record;
+    record.reserve(64 + taken[0].size() + taken[1].size() + taken[2].size());
+    const std::int16_t number = board.number.value_or(0);
+    record += "qx|o";
+    appendNumber(record, number);
+    record += "|md|";
+    record += static_cast<char>('0' + state.dealerCode);
+    record += taken[0];
+    record += ',';
+    record += taken[1];
+    record += ',';
+    record += taken[2];
+    record += "|rh||ah|Board ";
+    appendNumber(record, number);
+    record += "|sv|";
+    record += state.vulnerability;
+    record += "|pg||";
+    return record;
+}
+
+std::string buildFillerRecord(std::string_view ranks) {
+    std::string record = "qx|o99|md|1S";
+    record += ranks;
+    record += "H-D-C-,S-H";
+    record += ranks;
+    record += "D-C-,S-H-D";
+    record += ranks;
+    record += "C-|rh|";
+    record += "|ah|Board 99|sv|-|pg||";
+    return record;
+}
+
+}  // namespace conversion

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace conversion {
+
+// The values cut out of one board block of the source.
+struct BoardFields {
+    int line = 0;                        // source line of the board tag
+    std::optional<std::int16_t> number;  // the board number, once it is read
+    std::string dealer;                  // the letter between the quotes of [Dealer "N"], or empty
+    std::string vulnerability;           // the text between the quotes of [Vulnerable "None"]
+    char firstSeat = 0;                  // the compass letter before the colon of the deal
+    std::vector<std::string> hands;      // PBN hands in deal-line order
+};
+
+// Dealer and vulnerability, carried from board to board within one run: a board whose
+// dealer letter or vulnerability text is not recognised keeps the previous board's code.
+struct RecordState {
+    std::uint8_t dealerCode = 0;  // 1 South, 2 West, 3 North, 4 East; 0 none recognised yet
+    std::string vulnerability;    // "0", "N", "E", "B" or empty
+};
+
+// The thirteen ranks, highest first, from which the filler record is built.
+inline constexpr std::string_view kRanks = "AKQJT98765432";
+
+// PBN hand to LIN hand: AKQ2.JT9.876.543 becomes SAKQ2HJT9D876C543.
+std::string InsertSuits(std::string_view hand);
+
+// The LIN line of one board: South's, West's and North's hands, dealer and vulnerability.
+// Updates the record state; throws Fault for a deal with fewer than four hands or while no
+// dealer has been recognised.
+std::string buildDealRecord(const BoardFields& board, RecordState& state);
+
+// The board-99 line that fills the top of the fourth file.
+std::string buildFillerRecord(std::string_view ranks);
+
+}  // namespace conversion

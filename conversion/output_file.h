@@ -1,0 +1,37 @@
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <string_view>
+
+namespace conversion {
+
+// One output file, written under a temporary name in the target's folder and moved over the
+// target only by commit(). Until then an existing file of the target's name keeps its
+// content, and a file that is dropped uncommitted leaves nothing behind.
+class OutputFile {
+public:
+    // Creates the temporary file; throws Fault when it cannot be created.
+    explicit OutputFile(std::filesystem::path target);
+    ~OutputFile();
+
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    // Writes the text followed by CR LF.
+    void writeLine(std::string_view text);
+
+    // Closes the file and puts it in the target's place; throws Fault when any write failed
+    // or the move is refused.
+    void commit();
+
+private:
+    void discard() noexcept;
+
+    std::filesystem::path target_;
+    std::filesystem::path temporary_;
+    std::ofstream file_;
+    bool committed_ = false;
+};
+
+}  // namespace conversion
