@@ -198,7 +198,9 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const auto& run : runs) {
-            const auto name = run.benchmark_name();
+            // With --benchmark_repetitions the median stands for the benchmark.
+            if (!run.aggregate_name.empty() && run.aggregate_name != "median") continue;
+            const auto& name = run.run_name.function_name;
             times_[name] = run.GetAdjustedRealTime();
             const auto peak = run.counters.find("peak_heap_bytes");
             if (peak != run.counters.end()) peaks_[name] = peak->second.value;

@@ -1,0 +1,149 @@
+#include "quillotan.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "path_text.h"
+
+namespace {
+
+constexpr double kTwipsPerInch = 1440.0;
+
+// Position and size in twips.
+struct Place {
+    int left, top, width, height;
+};
+
+constexpr int kClientWidth = 11430;
+constexpr int kClientHeight = 8865;
+constexpr Place kComDeal = {600, 720, 1215, 495};
+constexpr Place kTxtSource = {2280, 840, 3975, 285};
+constexpr Place kLabel1 = {1440, 1920, 1215, 255};
+constexpr Place kComExit = {600, 5040, 1215, 495};
+constexpr int kTxtLinLeft = 2880, kTxtLinTop = 1920, kTxtLinStep = 600;
+constexpr int kTxtLinWidth = 5535, kTxtLinHeight = 285;
+
+// Shows a run's names in the window's boxes.
+class BoxDisplay : public conversion::Display {
+public:
+    BoxDisplay(QLineEdit* source, const std::array<QLineEdit*, conversion::kOutputFiles>& outputs)
+        : source_(source), outputs_(outputs) {}
+
+    void showSource(const std::filesystem::path& source) override {
+        source_->setText(toQString(source));
+    }
+    void showOutput(int index, const std::filesystem::path& output) override {
+        outputs_.at(static_cast<std::size_t>(index))->setText(toQString(output));
+    }
+
+private:
+    QLineEdit* source_;
+    const std::array<QLineEdit*, conversion::kOutputFiles>& outputs_;
+};
+
+QLineEdit* makeBox(QWidget* parent, const QString& name, const QString& accessibleName) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setAccessibleName(accessibleName);
+    return box;
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setAccessibleName(text);
+    button->setAutoDefault(true);  // Enter presses the focused button, as Space does
+    return button;
+}
+
+}  // namespace
+
+Quillotan::Quillotan(conversion::Clock clock, QWidget* parent)
+    : QWidget(parent),
+      ComDeal(makeButton(this, QStringLiteral("ComDeal"), QStringLiteral("Get Deal File"))),
+      TxtSource(makeBox(this, QStringLiteral("TxtSource"), QStringLiteral("Source file"))),
+      TxtLin{},
+      Label1(new QLabel(QStringLiteral("Lin Files:"), this)),
+      ComExit(makeButton(this, QStringLiteral("ComExit"), QStringLiteral("Exit"))),
+      CD1(new QFileDialog(this)),
+      m_clock(std::move(clock)) {
+    setObjectName(QStringLiteral("Quillotan"));
+    setWindowTitle(QStringLiteral("Creating 4 Lin Files from a 24-board PBN"));
+
+    for (std::size_t i = 0; i < TxtLin.size(); ++i) {
+        TxtLin[i] = makeBox(this, QStringLiteral("TxtLin%1").arg(i),
+                            QStringLiteral("Lin file %1").arg(i + 1));
+    }
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setAccessibleName(Label1->text());
+    Label1->setBuddy(TxtLin[0]);
+
+    CD1->setObjectName(QStringLiteral("CD1"));
+    CD1->setWindowTitle(QStringLiteral("Find 24-Board pbn File"));
+    CD1->setNameFilter(QStringLiteral("*.pbn"));
+    CD1->setFileMode(QFileDialog::ExistingFile);
+    CD1->setAcceptMode(QFileDialog::AcceptOpen);
+    const QFileInfo initial(QString::fromLatin1(kInitialFolder));
+    CD1->setDirectory(initial.isAbsolute() && initial.isDir() ? initial.filePath()
+                                                              : QDir::homePath());
+
+    setTabOrder(ComDeal, TxtSource);
+    setTabOrder(TxtSource, TxtLin[0]);
+    for (std::size_t i = 1; i < TxtLin.size(); ++i) setTabOrder(TxtLin[i - 1], TxtLin[i]);
+    setTabOrder(TxtLin.back(), ComExit);
+
+    connect(ComDeal, &QPushButton::clicked, this, &Quillotan::ComDeal_Click);
+    connect(ComExit, &QPushButton::clicked, this, &Quillotan::ComExit_Click);
+
+    placeControls();
+    ComDeal->setFocus();
+    Form_Load();
+}
+
+Quillotan::~Quillotan() = default;
+
+void Quillotan::Form_Load() { setWindowState(windowState() | Qt::WindowMaximized); }
+
+// The layout is given in twips; 1440 of them make an inch on the screen.
+void Quillotan::placeControls() {
+    const double scale = logicalDpiX() / kTwipsPerInch;
+    const auto px = [scale](int twips) { return static_cast<int>(twips * scale + 0.5); };
+    const auto place = [&](QWidget* widget, const Place& at) {
+        widget->setGeometry(px(at.left), px(at.top), px(at.width), px(at.height));
+    };
+    resize(px(kClientWidth), px(kClientHeight));
+    place(ComDeal, kComDeal);
+    place(TxtSource, kTxtSource);
+    place(Label1, kLabel1);
+    place(ComExit, kComExit);
+    for (std::size_t i = 0; i < TxtLin.size(); ++i) {
+        place(TxtLin[i], {kTxtLinLeft, kTxtLinTop + static_cast<int>(i) * kTxtLinStep,
+                          kTxtLinWidth, kTxtLinHeight});
+    }
+}
+
+void Quillotan::ComDeal_Click() {
+    const int answer = CD1->exec();
+    // Qt's own dialog can leave its file-name completer's list open when Enter both picks a
+    // completion and accepts the dialog; that stray popup would take the window's keys.
+    if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+    if (answer != QDialog::Accepted) return;
+    const QStringList chosen = CD1->selectedFiles();
+    if (chosen.isEmpty()) return;
+
+    BoxDisplay display(TxtSource, TxtLin);
+    try {
+        conversion::convert(m_runState, toPath(chosen.first()), display, m_clock);
+    } catch (const std::exception& error) {
+        // The run's own error says what was wrong, where, and which files were written.
+        QMessageBox::critical(this, windowTitle(), QString::fromUtf8(error.what()));
+    }
+}
+
+void Quillotan::ComExit_Click() { close(); }
