@@ -1,6 +1,6 @@
-#include <QApplication>
-
 #include "quillotan.h"
+
+#include <QApplication>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

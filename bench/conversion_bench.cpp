@@ -6,6 +6,7 @@
 //   peak heap of both runs the same   (independent of the source's size)
 
 #include "conversion_run.h"
+#include "heap_counter.h"
 #include "lin_record.h"
 #include "output_file.h"
 #include "pbn_source.h"
@@ -13,44 +14,15 @@
 #include <benchmark/benchmark.h>
 
 #include <array>
-#include <atomic>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
-#include <new>
 #include <random>
 #include <sstream>
 
 namespace fs = std::filesystem;
-
-// Heap use of the process, to show that a run's memory does not grow with its source.
-namespace {
-std::atomic<std::size_t> heapNow{0};
-std::atomic<std::size_t> heapPeak{0};
-}  // namespace
-
-void* operator new(std::size_t size) {
-    void* block = std::malloc(size + sizeof(std::max_align_t));
-    if (!block) throw std::bad_alloc();
-    *static_cast<std::size_t*>(block) = size;
-    const std::size_t now = heapNow += size;
-    std::size_t peak = heapPeak;
-    while (now > peak && !heapPeak.compare_exchange_weak(peak, now)) {
-    }
-    return static_cast<char*>(block) + sizeof(std::max_align_t);
-}
-
-void operator delete(void* pointer) noexcept {
-    if (!pointer) return;
-    void* block = static_cast<char*>(pointer) - sizeof(std::max_align_t);
-    heapNow -= *static_cast<std::size_t*>(block);
-    std::free(block);
-}
-
-void operator delete(void* pointer, std::size_t) noexcept { operator delete(pointer); }
 
 namespace {
 
@@ -141,10 +113,9 @@ Fixture& fixture() {
 void runOn(benchmark::State& state, const fs::path& source) {
     NullDisplay display;
     conversion::RunState runState;
-    heapPeak = heapNow.load();
-    const std::size_t before = heapNow;
+    const std::size_t before = heap::restartPeak();
     for (auto _ : state) conversion::convert(runState, source, display, fixedClock);
-    state.counters["peak_heap_bytes"] = static_cast<double>(heapPeak - before);
+    state.counters["peak_heap_bytes"] = static_cast<double>(heap::peak() - before);
     state.SetBytesProcessed(state.iterations() * 4 *
                             static_cast<std::int64_t>(fixture().outputs[0].size()));
 }

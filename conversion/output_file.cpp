@@ -2,8 +2,10 @@
 
 #include "conversion_error.h"
 
+#include <cerrno>
 #include <random>
 #include <string>
+#include <system_error>
 
 namespace conversion {
 
@@ -43,15 +45,20 @@ OutputFile::~OutputFile() {
 }
 
 void OutputFile::writeLine(std::string_view text) {
+    errno = 0;
     file_.write(text.data(), static_cast<std::streamsize>(text.size()));
     file_.write("\r\n", 2);
+    if (!file_ && writeError_ == 0) writeError_ = errno;
 }
 
 void OutputFile::commit() {
+    errno = 0;
     file_.close();
     if (!file_) {
+        const int reason = writeError_ ? writeError_ : errno;
         discard();
-        throw Fault("cannot write " + pathText(target_) + ": the disk may be full");
+        throw Fault("cannot write " + pathText(target_) + ": " +
+                    (reason ? std::generic_category().message(reason) : "the disk may be full"));
     }
     std::error_code error;
     std::filesystem::rename(temporary_, target_, error);

@@ -31,6 +31,7 @@ private:
     std::filesystem::path target_;
     std::filesystem::path temporary_;
     std::ofstream file_;
+    int writeError_ = 0;  // errno of the first write that failed
     bool committed_ = false;
 };
 

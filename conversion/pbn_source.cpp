@@ -55,15 +55,17 @@ std::vector<std::string> splitHands(std::string_view deal) {
 
 PbnSource::PbnSource(const std::filesystem::path& path) {
     std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
+    const auto status = std::filesystem::status(path, error);
+    if (!std::filesystem::exists(status)) throw Fault("the source file does not exist");
+    if (std::filesystem::is_directory(status)) {
         throw Fault("the source is a folder, not a hand-record file");
     }
-    file_.open(path, std::ios::binary);
-    if (!file_) {
-        throw Fault(std::filesystem::exists(path, error)
-                        ? "the source file cannot be opened for reading"
-                        : "the source file does not exist");
+    // A pipe or a device would make opening or reading wait for ever, or never end.
+    if (!std::filesystem::is_regular_file(status)) {
+        throw Fault("the source is not a file on disk (a pipe or a device, say)");
     }
+    file_.open(path, std::ios::binary);
+    if (!file_) throw Fault("the source file cannot be opened for reading");
 }
 
 bool PbnSource::fill() {

@@ -1,5 +1,8 @@
 #include "quillotan.h"
 
+#include "path_text.h"
+#include "test_support.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
@@ -13,9 +16,6 @@
 #include <QTimer>
 
 #include <functional>
-
-#include "path_text.h"
-#include "test_support.h"
 
 namespace {
 

@@ -1,5 +1,7 @@
 #include "quillotan.h"
 
+#include "path_text.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -8,8 +10,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-
-#include "path_text.h"
 
 namespace {
 
@@ -123,8 +123,8 @@ void Quillotan::placeControls() {
     place(Label1, kLabel1);
     place(ComExit, kComExit);
     for (std::size_t i = 0; i < TxtLin.size(); ++i) {
-        place(TxtLin[i], {kTxtLinLeft, kTxtLinTop + static_cast<int>(i) * kTxtLinStep,
-                          kTxtLinWidth, kTxtLinHeight});
+        place(TxtLin[i], {kTxtLinLeft, kTxtLinTop + static_cast<int>(i) * kTxtLinStep, kTxtLinWidth,
+                          kTxtLinHeight});
     }
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "conversion_run.h"
+
 #include <QWidget>
 
 #include <array>
-
-#include "conversion_run.h"
 
 class QFileDialog;
 class QLabel;
