@@ -149,21 +149,5 @@ TEST(FaultInjection, SourceThatIsAPipe) {
         << run.message;
 }
 
-// A source that is gone by the time the run opens it, after an earlier run's outputs.
-TEST(FaultInjection, SourceGoneKeepsEarlierOutputs) {
-    TempDir dir;
-    const auto source = dir / "deals.pbn";
-    writeFile(source, boards(1, 24));
-    convertFile(source);
-    std::vector<std::string> earlier;
-    for (const auto& name : outputsFor(dir / "deals")) earlier.push_back(readFile(name));
-    fs::remove(source);
-    const auto run = convertInChild(source, [] {});
-    ASSERT_TRUE(run.failed);
-    EXPECT_NE(run.message.find("\nThe source file does not exist.\n"), std::string::npos);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(readFile(outputsFor(dir / "deals")[i]), earlier[i]);
-    EXPECT_EQ(dir.entries().size(), 4u);
-}
-
 }  // namespace
 }  // namespace conversion
