@@ -14,6 +14,14 @@ namespace {
 constexpr std::array<std::string_view, kOutputFiles> kSuffixes = {"_1-6", "_7-12", "_13-18",
                                                                   "_19-24"};
 
+// <base><suffix>.lin, beside the source.
+std::filesystem::path outputName(const std::filesystem::path& base, std::string_view suffix) {
+    auto name = base;
+    name += suffix;
+    name += ".lin";
+    return name;
+}
+
 // One run from the opened source to the last output file; remembers where it is, so that a
 // fault can be reported with its place.
 class Run {
@@ -67,9 +75,7 @@ void Run::readPreamble() {
 }
 
 void Run::writeFile(int index) {
-    state_.outputName = state_.baseName;
-    state_.outputName += state_.suffixes[index];
-    state_.outputName += ".lin";
+    state_.outputName = outputName(state_.baseName, state_.suffixes[index]);
     display_.showOutput(index, state_.outputName);
 
     OutputFile file(state_.outputName);
@@ -104,10 +110,8 @@ FaultPlace Run::placeOf(const Fault& fault) const {
     place.board = board_;
     if (board_ > 0) place.boardNumber = fields_.number;
     for (int i = 0; i < kOutputFiles; ++i) {
-        auto name = state_.baseName;
-        name += kSuffixes[i];
-        name += ".lin";
-        (i < filesDone_ ? place.written : place.notWritten).push_back(std::move(name));
+        (i < filesDone_ ? place.written : place.notWritten)
+            .push_back(outputName(state_.baseName, kSuffixes[i]));
     }
     return place;
 }
