@@ -4,7 +4,7 @@ namespace conversion {
 
 namespace {
 
-constexpr std::size_t kMaxFoundLength = 80;
+constexpr std::size_t kMaxExcerpt = 80;
 
 std::string joinPaths(const std::vector<std::filesystem::path>& paths) {
     std::string text;
@@ -48,14 +48,17 @@ std::string describe(const std::filesystem::path& source, std::string_view detai
 
 Fault::Fault(std::string detail, int line) : std::runtime_error(std::move(detail)), line_(line) {}
 
+std::string excerpt(std::string_view text) {
+    if (text.size() <= kMaxExcerpt) return std::string(text);
+    return std::string(text.substr(0, kMaxExcerpt)) + "...";
+}
+
 std::string expectedFound(std::string_view what, std::string_view found) {
     std::string text = "expected ";
     text += what;
     text += ", found ";
-    if (found.empty()) return text + "an empty line";
-    if (found.size() > kMaxFoundLength)
-        return text += std::string(found.substr(0, kMaxFoundLength)) + "...";
-    return text += found;
+    text += found.empty() ? "an empty line" : excerpt(found);
+    return text;
 }
 
 std::string pathText(const std::filesystem::path& path) {

@@ -23,6 +23,9 @@ private:
     int line_;
 };
 
+// The text, cut to a length that reads well in a message.
+std::string excerpt(std::string_view text);
+
 // "expected a <what>, found <line>", with the found text cut to a readable length.
 std::string expectedFound(std::string_view what, std::string_view found);
 

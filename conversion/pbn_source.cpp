@@ -28,6 +28,10 @@ std::optional<std::int16_t> parseBoardNumber(std::string_view text) {
     return number;
 }
 
+Fault lineTooLong(int line) {
+    return Fault("the line is longer than 32,767 characters; this is not a hand-record file", line);
+}
+
 void readBlockLine(PbnSource& source, std::string& line) {
     if (!source.readLine(line)) {
         throw Fault(
@@ -72,6 +76,7 @@ bool PbnSource::fill() {
     file_.read(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
     begin_ = 0;
     end_ = static_cast<std::size_t>(file_.gcount());
+    if (file_.bad()) throw Fault("the source file could not be read to its end", lineNumber_ + 1);
     return end_ > 0;
 }
 
@@ -86,8 +91,7 @@ bool PbnSource::readLine(std::string& line) {
         const std::size_t take =
             newline ? static_cast<std::size_t>(newline - start) : end_ - begin_;
         if (length + take > kMaxLineLength + 1) {  // one more for a CR before the LF
-            throw Fault("the line is longer than 32,767 characters; this is not a hand-record file",
-                        lineNumber_ + 1);
+            throw lineTooLong(lineNumber_ + 1);
         }
         if (length == 0) {
             line.assign(start, take);
@@ -104,8 +108,7 @@ bool PbnSource::readLine(std::string& line) {
     if (!any) return false;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.size() > kMaxLineLength) {
-        throw Fault("the line is longer than 32,767 characters; this is not a hand-record file",
-                    lineNumber_ + 1);
+        throw lineTooLong(lineNumber_ + 1);
     }
     ++lineNumber_;
     return true;
@@ -124,7 +127,7 @@ void readBoard(PbnSource& source, std::string& current, BoardFields& board) {
     const std::string_view numberText = std::string_view(current).substr(p + 7, q - p - 8);
     const auto number = parseBoardNumber(numberText);
     if (!number) {
-        throw Fault("the board number \"" + std::string(numberText) +
+        throw Fault("the board number \"" + excerpt(numberText) +
                         "\" is not a whole number from -32768 to 32767",
                     board.line);
     }
