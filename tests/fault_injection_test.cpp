@@ -110,9 +110,11 @@ TEST(FaultInjection, FolderThatMayNotBeWritten) {
     TempDir dir;
     const auto source = dir / "deals.pbn";
     writeFile(source, boards(1, 24));
-    fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::others_read |
-                                    fs::perms::others_exec | fs::perms::group_read |
-                                    fs::perms::group_exec);
+    // Readable and searchable by all, writable by none (root writes anyway, so the child
+    // runs as nobody).
+    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec |
+                                    fs::perms::group_read | fs::perms::group_exec |
+                                    fs::perms::others_read | fs::perms::others_exec);
     const auto run = convertInChild(source, withoutRights);
     ASSERT_TRUE(run.failed);
     EXPECT_NE(run.message.find("\nCannot create " + outputsFor(dir / "deals")[0].string() +
