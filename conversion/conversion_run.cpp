@@ -4,6 +4,7 @@
 #include "output_file.h"
 #include "pbn_source.h"
 
+#include <new>
 #include <optional>
 #include <vector>
 
@@ -138,9 +139,12 @@ void convert(RunState& state, const std::filesystem::path& source, Display& disp
         run.execute();
     } catch (const Fault& fault) {
         throw ConversionError(source, fault.what(), run.placeOf(fault));
+    } catch (const std::bad_alloc&) {
+        throw ConversionError(source, "there was not enough memory", run.placeOf(Fault("")));
     } catch (const std::exception& error) {
-        // Out of memory or a refusal of the file system that no check above foresaw.
-        throw ConversionError(source, error.what(), run.placeOf(Fault(error.what())));
+        // A refusal of the file system that no check above foresaw.
+        const std::string detail = std::string("an unexpected error: ") + error.what();
+        throw ConversionError(source, detail, run.placeOf(Fault(detail)));
     }
 }
 
