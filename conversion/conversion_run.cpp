@@ -30,7 +30,7 @@ public:
     Run(RunState& state, Display& display) : state_(state), display_(display) {}
 
     void execute();
-    FaultPlace placeOf(const Fault& fault) const;
+    FaultPlace placeOf(int line) const;  // line: the source line the fault is about, or 0
 
 private:
     void readPreamble();
@@ -105,9 +105,9 @@ void Run::convertBoard(OutputFile& file) {
     }
 }
 
-FaultPlace Run::placeOf(const Fault& fault) const {
+FaultPlace Run::placeOf(int line) const {
     FaultPlace place;
-    place.line = fault.line();
+    place.line = line;
     place.board = board_;
     if (board_ > 0) place.boardNumber = fields_.number;
     for (int i = 0; i < kOutputFiles; ++i) {
@@ -138,13 +138,13 @@ void convert(RunState& state, const std::filesystem::path& source, Display& disp
     try {
         run.execute();
     } catch (const Fault& fault) {
-        throw ConversionError(source, fault.what(), run.placeOf(fault));
+        throw ConversionError(source, fault.what(), run.placeOf(fault.line()));
     } catch (const std::bad_alloc&) {
-        throw ConversionError(source, "there was not enough memory", run.placeOf(Fault("")));
+        throw ConversionError(source, "there was not enough memory", run.placeOf(0));
     } catch (const std::exception& error) {
         // A refusal of the file system that no check above foresaw.
         const std::string detail = std::string("an unexpected error: ") + error.what();
-        throw ConversionError(source, detail, run.placeOf(Fault(detail)));
+        throw ConversionError(source, detail, run.placeOf(0));
     }
 }
 
