@@ -63,11 +63,6 @@ ChildRun convertInChild(const fs::path& source, const std::function<void()>& lim
     return result;
 }
 
-// The child runs as a user without rights to the test's folder; as root, as nobody.
-void withoutRights() {
-    if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) _exit(4);
-}
-
 std::string longPreamble() {
     std::string text;
     for (int i = 0; i < 8; ++i) text += std::string(200, 'a' + i) + "\n";
@@ -106,50 +101,62 @@ TEST(FaultInjection, OutputCutShortBySizeLimit) {
     EXPECT_EQ(dir.entries().size(), 5u);  // no temporary left
 }
 
-TEST(FaultInjection, FolderThatMayNotBeWritten) {
+struct RefusalCase {
+    const char* name;
+    std::function<void(const fs::path& dir, const fs::path& source)> prepare;
+    std::string sentence;  // "{out}" stands for the first output's path
+};
+
+void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
+
+class RefusalTest : public testing::TestWithParam<RefusalCase> {};
+
+// What the user may not touch stops the run before any file is written. The child runs
+// as nobody when the suite runs as root, who may touch everything.
+TEST_P(RefusalTest, StopsBeforeAnyFile) {
     TempDir dir;
     const auto source = dir / "deals.pbn";
-    writeFile(source, boards(1, 24));
-    // Readable and searchable by all, writable by none (root writes anyway, so the child
-    // runs as nobody).
-    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec |
-                                    fs::perms::group_read | fs::perms::group_exec |
-                                    fs::perms::others_read | fs::perms::others_exec);
-    const auto run = convertInChild(source, withoutRights);
+    GetParam().prepare(dir.path(), source);
+    const auto run = convertInChild(source, [] {
+        if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) _exit(4);
+        alarm(10);  // a run that waits would be killed
+    });
     ASSERT_TRUE(run.failed);
-    EXPECT_NE(run.message.find("\nCannot create " + outputsFor(dir / "deals")[0].string() +
-                               ": the folder does not exist or is not writable.\n"
-                               "No output file was written."),
+    std::string sentence = GetParam().sentence;
+    if (const auto at = sentence.find("{out}"); at != sentence.npos) {
+        sentence.replace(at, 5, outputsFor(dir / "deals")[0].string());
+    }
+    EXPECT_NE(run.message.find("\n" + sentence + "\nNo output file was written."),
               std::string::npos)
         << run.message;
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"deals.pbn"});
 }
 
-TEST(FaultInjection, SourceThatMayNotBeRead) {
-    TempDir dir;
-    const auto source = dir / "deals.pbn";
-    writeFile(source, boards(1, 24));
-    fs::permissions(source, fs::perms::none);
-    fs::permissions(dir.path(), fs::perms::all);
-    const auto run = convertInChild(source, withoutRights);
-    ASSERT_TRUE(run.failed);
-    EXPECT_NE(run.message.find("\nThe source file cannot be opened for reading.\n"),
-              std::string::npos)
-        << run.message;
-    EXPECT_EQ(dir.entries(), std::vector<std::string>{"deals.pbn"});
-}
-
-// A pipe named like a source would make a plain open wait for a writer for ever.
-TEST(FaultInjection, SourceThatIsAPipe) {
-    TempDir dir;
-    const auto source = dir / "deals.pbn";
-    ASSERT_EQ(mkfifo(source.c_str(), 0600), 0);
-    const auto run = convertInChild(source, [] { alarm(10); });
-    ASSERT_TRUE(run.failed);
-    EXPECT_NE(run.message.find("\nThe source is not a file on disk (a pipe or a device, say).\n"),
-              std::string::npos)
-        << run.message;
-}
+INSTANTIATE_TEST_SUITE_P(
+    FileSystem, RefusalTest,
+    testing::Values(
+        RefusalCase{"FolderNotWritable",
+                    [](const fs::path& dir, const fs::path& source) {
+                        writeFile(source, boards(1, 24));
+                        fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec |
+                                                 fs::perms::group_read | fs::perms::group_exec |
+                                                 fs::perms::others_read | fs::perms::others_exec);
+                    },
+                    "Cannot create {out}: the folder does not exist or is not writable."},
+        RefusalCase{"SourceNotReadable",
+                    [](const fs::path& dir, const fs::path& source) {
+                        writeFile(source, boards(1, 24));
+                        fs::permissions(source, fs::perms::none);
+                        fs::permissions(dir, fs::perms::all);
+                    },
+                    "The source file cannot be opened for reading."},
+        // A plain open of a pipe would wait for a writer for ever.
+        RefusalCase{"SourceIsAPipe",
+                    [](const fs::path&, const fs::path& source) {
+                        ASSERT_EQ(mkfifo(source.c_str(), 0600), 0);
+                    },
+                    "The source is not a file on disk (a pipe or a device, say)."}),
+    [](const auto& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace conversion
