@@ -1,6 +1,5 @@
 #include "conversion_run.h"
 
-#include "lin_record.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
