@@ -6,6 +6,7 @@
 //   peak heap of both runs the same   (independent of the source's size)
 
 #include "conversion_run.h"
+#include "fixed_run.h"
 #include "heap_counter.h"
 #include "lin_record.h"
 #include "output_file.h"
@@ -23,15 +24,10 @@
 #include <sstream>
 
 namespace fs = std::filesystem;
+using testing_support::fixedClock;
+using testing_support::NullDisplay;
 
 namespace {
-
-struct NullDisplay : conversion::Display {
-    void showSource(const fs::path&) override {}
-    void showOutput(int, const fs::path&) override {}
-};
-
-conversion::Timestamp fixedClock() { return {"5 Dec 2026", "09:07"}; }
 
 // A club's hand record: two header lines, then boards in the usual layout, the deal
 // listed from the dealer, shuffled hands.

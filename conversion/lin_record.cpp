@@ -42,7 +42,7 @@ void updateVulnerability(std::string_view text, RecordState& state) {
 // from the dealer, whose hand a deal then lists first.
 int southIndex(const BoardFields& board, const RecordState& state) {
     const auto first = kCompass.find(board.firstSeat);
-    if (board.firstSeat != 0 && first != std::string_view::npos) {
+    if (first != std::string_view::npos) {
         return static_cast<int>((2 + 4 - first) % 4);
     }
     return kStartByDealer[state.dealerCode];

@@ -4,6 +4,7 @@
 // crash, no sanitizer report, and no temporary file left behind.
 
 #include "conversion_run.h"
+#include "fixed_run.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -18,15 +19,10 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using testing_support::fixedClock;
+using testing_support::NullDisplay;
 
 namespace {
-
-struct NullDisplay : conversion::Display {
-    void showSource(const fs::path&) override {}
-    void showOutput(int, const fs::path&) override {}
-};
-
-conversion::Timestamp fixedClock() { return {"5 Dec 2026", "09:07"}; }
 
 [[noreturn]] void broken(const std::string& what) {
     std::cerr << "property broken: " << what << "\n";

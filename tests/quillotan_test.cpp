@@ -19,7 +19,7 @@
 
 namespace {
 
-conversion::Timestamp fixedClock() { return {"5 Dec 2026", "09:07"}; }
+using testing_support::fixedClock;
 
 // Runs action once the application's modal widget is a T: inside the modal loop that the
 // next step of the test opens.

@@ -71,8 +71,6 @@ void RecordingDisplay::showOutput(int index, const fs::path& output) {
     existedWhenShown.push_back(fs::exists(output));
 }
 
-conversion::Timestamp fixedClock() { return {"5 Dec 2026", "09:07"}; }
-
 std::string board(std::string_view number, std::string_view dealer, std::string_view vulnerable,
                   std::string_view deal, std::string_view eol) {
     std::string text;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "conversion_run.h"
+#include "fixed_run.h"
 
 #include <filesystem>
 #include <string>
@@ -39,9 +40,6 @@ struct RecordingDisplay : conversion::Display {
     std::vector<std::string> shown;  // "source <path>" and "<index> <path>", in order
     std::vector<bool> existedWhenShown;
 };
-
-// The clock the tests run on: 5 Dec 2026 at 09:07.
-conversion::Timestamp fixedClock();
 
 // One board block in the four-line layout, dealt as given: [Board], [Dealer], [Vulnerable], [Deal].
 std::string board(std::string_view number, std::string_view dealer, std::string_view vulnerable,
