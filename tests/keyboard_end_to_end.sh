@@ -18,7 +18,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 mkdir "$work/Übungen"
 source="$work/Übungen/club night.pbn"
-cp "$here/data/psbridge-32-boards.pbn" "$source"
+cp "$here/cases/dealt-from-north/ps.pbn" "$source"
 
 # A display of our own.
 display=99

@@ -70,12 +70,13 @@ private:
         return texts;
     }
 
-    // A 24-board source in a folder whose name is not ASCII.
-    QString writeSource(const QTemporaryDir& dir, const std::string& text) {
+    // A case's source, copied into a folder whose name is not ASCII.
+    QString copySource(const QTemporaryDir& dir, const char* caseName) {
         const QString folder = dir.filePath(QStringLiteral("Übungen"));
         QDir().mkpath(folder);
         const QString source = folder + QStringLiteral("/Woche 12.pbn");
-        testing_support::writeFile(toPath(source), text);
+        QFile::remove(source);
+        QFile::copy(QStringLiteral(CASES_DIR "/%1/deals.pbn").arg(caseName), source);
         return source;
     }
 
@@ -83,6 +84,11 @@ private:
         const QString base = source.chopped(4);
         return {source, base + "_1-6.lin", base + "_7-12.lin", base + "_13-18.lin",
                 base + "_19-24.lin"};
+    }
+
+    void clickGetDealFile(Quillotan& window, const QString& answer) {
+        answerDialog(answer);
+        QTest::mouseClick(child<QPushButton>(window, "ComDeal"), Qt::LeftButton);
     }
 
 private slots:
@@ -98,36 +104,55 @@ private slots:
         QStringList order;
         QWidget* widget = window.focusWidget();
         do {
-            if (widget->focusPolicy() & Qt::TabFocus) order << widget->objectName();
+            if (widget->focusPolicy() & Qt::TabFocus) {
+                order << widget->objectName() + "=" + widget->accessibleName();
+            }
             widget = widget->nextInFocusChain();
         } while (widget != window.focusWidget());
-        QCOMPARE(order, QStringList({"ComDeal", "TxtSource", "TxtLin0", "TxtLin1", "TxtLin2",
-                                     "TxtLin3", "ComExit"}));
-        for (auto* control : window.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-            if (qobject_cast<QPushButton*>(control) || qobject_cast<QLineEdit*>(control) ||
-                qobject_cast<QLabel*>(control)) {
-                QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(control->objectName()));
+        QCOMPARE(order, QStringList({"ComDeal=Get Deal File", "TxtSource=Source file",
+                                     "TxtLin0=Lin file 1", "TxtLin1=Lin file 2",
+                                     "TxtLin2=Lin file 3", "TxtLin3=Lin file 4", "ComExit=Exit"}));
+        QCOMPARE(child<QLabel>(window, "Label1")->accessibleName(), QStringLiteral("Lin Files:"));
+
+        // Every control is placed inside the window, and none over another.
+        const auto controls = window.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+        QList<QRect> placed;
+        for (auto* control : controls) {
+            if (control->isWindow()) continue;
+            QVERIFY2(window.rect().contains(control->geometry()),
+                     qPrintable(control->objectName()));
+            for (const QRect& other : placed) {
+                QVERIFY2(!other.intersects(control->geometry()), qPrintable(control->objectName()));
             }
+            placed << control->geometry();
         }
+        QCOMPARE(placed.size(), 8);
+
+        auto* dialog = child<QFileDialog>(window, "CD1");
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Find 24-Board pbn File"));
+        QCOMPARE(dialog->nameFilters(), QStringList(QStringLiteral("*.pbn")));
+        QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFile);
+        QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptOpen);
     }
 
-    void convertsTheChosenFileWhateverTheBoxesHold() {
+    // A dismissed dialog writes nothing; a chosen file is converted whatever the boxes hold.
+    void convertsTheChosenFile() {
         QTemporaryDir dir;
-        const QString source = writeSource(dir, testing_support::boards(1, 24));
+        const QString source = copySource(dir, "no-preamble");
         Quillotan window(fixedClock);
         window.show();
+        clickGetDealFile(window, QString());
+        QCOMPARE(boxes(window), QStringList(5, QString()));
+        QVERIFY(!QFile::exists(expectedBoxes(source)[1]));
+
         QTest::keyClicks(child<QLineEdit>(window, "TxtSource"), "/elsewhere/other.pbn");
         QTest::keyClicks(child<QLineEdit>(window, "TxtLin2"), "typed");
-
-        answerDialog(source);
-        QTest::mouseClick(child<QPushButton>(window, "ComDeal"), Qt::LeftButton);
-
+        clickGetDealFile(window, source);
         QCOMPARE(boxes(window), expectedBoxes(source));
         for (const QString& output : expectedBoxes(source).mid(1)) {
             QFile file(output);
             QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(output));
-            const QByteArray first = file.readLine();
-            QCOMPARE(first, QByteArray("% Lin file created by Quillotan 5 Dec 2026 at 09:07\r\n"));
+            QCOMPARE(file.readLine(), "% Lin file created by Quillotan 5 Dec 2026 at 09:07\r\n");
             QCOMPARE(file.readLine(), "% Source file " + QFile::encodeName(source) + "\r\n");
         }
 
@@ -137,45 +162,29 @@ private slots:
         }
     }
 
-    void dismissedDialogChangesNothing() {
-        QTemporaryDir dir;
-        const QString source = writeSource(dir, testing_support::boards(1, 24));
-        Quillotan window(fixedClock);
-        window.show();
-        answerDialog(source);
-        QTest::mouseClick(child<QPushButton>(window, "ComDeal"), Qt::LeftButton);
-        QFile::remove(expectedBoxes(source)[1]);
-
-        answerDialog(QString());
-        QTest::mouseClick(child<QPushButton>(window, "ComDeal"), Qt::LeftButton);
-        QCOMPARE(boxes(window), expectedBoxes(source));
-        QVERIFY(!QFile::exists(expectedBoxes(source)[1]));
-    }
-
     void failedRunShowsTheErrorAndTheWindowCarriesOn() {
         QTemporaryDir dir;
-        const QString source = writeSource(dir, testing_support::boards(1, 10));
+        const QString source = copySource(dir, "bigdeal-14");
         Quillotan window(fixedClock);
         window.show();
 
         QString shown;
-        answerDialog(source);
         whenModal<QMessageBox>([&shown](QMessageBox* box) {
+            QCOMPARE(box->icon(), QMessageBox::Critical);
             shown = box->text();
             box->close();
         });
-        QTest::mouseClick(child<QPushButton>(window, "ComDeal"), Qt::LeftButton);
+        clickGetDealFile(window, source);
         QTRY_VERIFY(!shown.isEmpty());
-        QVERIFY2(shown.contains("The source ends after board 10; a hand-record file must hold 24 "
-                                "boards."),
-                 qPrintable(shown));
-        QVERIFY2(shown.contains("Written before the stop: " + expectedBoxes(source)[1] + "."),
-                 qPrintable(shown));
-        QVERIFY(!QFile::exists(expectedBoxes(source)[2]));
+        QCOMPARE(shown, "Could not convert " + source +
+                            ".\nThe source ends after board 14; a hand-record file must hold 24 "
+                            "boards.\nWritten before the stop: " +
+                            expectedBoxes(source)[1] + ", " + expectedBoxes(source)[2] +
+                            ".\nNot written: " + expectedBoxes(source)[3] + ", " +
+                            expectedBoxes(source)[4] + ".");
 
-        testing_support::writeFile(toPath(source), testing_support::boards(1, 24));
-        answerDialog(source);
-        QTest::mouseClick(child<QPushButton>(window, "ComDeal"), Qt::LeftButton);
+        copySource(dir, "no-preamble");
+        clickGetDealFile(window, source);
         QCOMPARE(boxes(window), expectedBoxes(source));
         QVERIFY(QFile::exists(expectedBoxes(source)[4]));
     }
