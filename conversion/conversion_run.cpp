@@ -2,7 +2,7 @@
 
 #include "lin_record.h"
 #include "output_file.h"
-#include "pbn_source.h"
+#include "pbn_reader.h"
 
 #include <new>
 #include <optional>
@@ -39,8 +39,7 @@ private:
 
     RunState& state_;
     Display& display_;
-    std::optional<PbnSource> source_;
-    std::string current_;
+    std::optional<PbnReader> reader_;
     RecordState record_;
     int board_ = 0;  // place in the run of the board being read, 0 between boards
     BoardFields fields_;
@@ -49,30 +48,23 @@ private:
 };
 
 void Run::execute() {
-    source_.emplace(state_.sourcePath);
+    reader_.emplace(state_.sourcePath);
     readPreamble();
     for (int i = 0; i < kOutputFiles; ++i) state_.suffixes[i] = kSuffixes[i];
     for (int index = 0; index < kOutputFiles; ++index) {
         writeFile(index);
         ++filesDone_;
     }
-    source_.reset();
+    reader_.reset();
 }
 
+// The lines before the first board, the first eight of them, go into the header.
 void Run::readPreamble() {
-    int slot = 2;
-    while (source_->readLine(current_)) {
-        if (containsBoard(current_)) return;
-        if (slot == kHeaderSlots) {
-            throw Fault("more than " + std::to_string(kPreambleSlots) +
-                            " lines stand before the first board; a hand-record file may have "
-                            "at most " +
-                            std::to_string(kPreambleSlots),
-                        source_->lineNumber());
-        }
-        state_.header[slot++] = "% " + current_;
+    if (!reader_->readPreamble(kPreambleSlots)) {
+        throw Fault("the source holds no board: no [Board \"...\"] tag");
     }
-    throw Fault("the source holds no board: no line contains \"Board\"");
+    int slot = 2;
+    for (const auto& line : reader_->preamble()) state_.header[slot++] = "% " + line;
 }
 
 void Run::writeFile(int index) {
@@ -93,16 +85,14 @@ void Run::writeFile(int index) {
 
 void Run::convertBoard(OutputFile& file) {
     board_ = boardsDone_ + 1;
-    readBoard(*source_, current_, fields_);
-    file.writeLine(buildDealRecord(fields_, record_));
-    ++boardsDone_;
-    board_ = 0;
-
-    // The board's place in the run, not its number, says whether another board follows.
-    if (boardsDone_ < kBoardsPerRun && !advanceToNextBoard(*source_, current_)) {
+    if (!reader_->nextBoard(fields_)) {
+        board_ = 0;
         throw Fault("the source ends after board " + std::to_string(boardsDone_) +
                     "; a hand-record file must hold " + std::to_string(kBoardsPerRun) + " boards");
     }
+    file.writeLine(buildDealRecord(fields_, record_));
+    ++boardsDone_;
+    board_ = 0;
 }
 
 FaultPlace Run::placeOf(int line) const {

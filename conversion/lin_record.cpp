@@ -74,13 +74,13 @@ std::string buildDealRecord(const BoardFields& board, RecordState& state) {
 
     if (board.hands.size() < 4) {
         throw Fault("the deal holds " + std::to_string(board.hands.size()) +
-                        " hands; a deal needs four, separated by single spaces",
-                    board.line + 3);
+                        " hands; a deal needs four, separated by spaces",
+                    board.dealLine);
     }
     if (state.dealerCode == 0) {
         throw Fault(expectedFound("a dealer tag like [Dealer \"N\"] (N, E, S or W)",
                                   "the dealer letter \"" + board.dealer + "\""),
-                    board.line + 1);
+                    board.dealerLine);
     }
 
     // The line carries South's, West's and North's hands, in that order.

@@ -8,14 +8,16 @@
 
 namespace conversion {
 
-// The values cut out of one board block of the source.
+// The values of one board of the source.
 struct BoardFields {
-    int line = 0;                        // source line of the board tag
+    int line = 0;                        // source line of the Board tag
+    int dealerLine = 0;                  // of the Dealer tag, or of the Board tag without one
+    int dealLine = 0;                    // of the Deal tag
     std::optional<std::int16_t> number;  // the board number, once it is read
-    std::string dealer;                  // the letter between the quotes of [Dealer "N"], or empty
-    std::string vulnerability;           // the text between the quotes of [Vulnerable "None"]
+    std::string dealer;                  // the first letter of the Dealer tag's value, or empty
+    std::string vulnerability;           // the Vulnerable tag's value
     char firstSeat = 0;                  // the compass letter before the colon of the deal
-    std::vector<std::string> hands;      // PBN hands in deal-line order
+    std::vector<std::string> hands;      // PBN hands in deal order
 };
 
 // Dealer and vulnerability, carried from board to board within one run: a board whose

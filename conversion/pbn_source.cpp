@@ -2,57 +2,15 @@
 
 #include "conversion_error.h"
 
-#include <charconv>
+#include <algorithm>
 #include <cstring>
-#include <optional>
 
 namespace conversion {
 
 namespace {
 
-constexpr std::string_view kBoardTag = "a board tag like [Board \"7\"]";
-constexpr std::string_view kVulnerableTag = "a vulnerability tag like [Vulnerable \"None\"]";
-constexpr std::string_view kDealTag = "a deal tag like [Deal \"N:AKQ2.JT9.876.543 ...\"]";
-
-// A whole number from -32768 to 32767, surrounding spaces allowed.
-std::optional<std::int16_t> parseBoardNumber(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == text.npos) return std::nullopt;
-    text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
-    const bool plus = text.front() == '+';
-    if (plus) text.remove_prefix(1);
-    if (text.empty() || (plus && text.front() == '-')) return std::nullopt;
-    std::int16_t number = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return number;
-}
-
 Fault lineTooLong(int line) {
     return Fault("the line is longer than 32,767 characters; this is not a hand-record file", line);
-}
-
-void readBlockLine(PbnSource& source, std::string& line) {
-    if (!source.readLine(line)) {
-        throw Fault(
-            "the source ends inside this board; a board needs its board, dealer, "
-            "vulnerability and deal tags on four lines in a row");
-    }
-}
-
-// The deal's hands: everything after [Deal "N: split at every single space.
-std::vector<std::string> splitHands(std::string_view deal) {
-    std::vector<std::string> hands;
-    constexpr std::size_t kHandsStart = 9;
-    if (deal.size() <= kHandsStart) return hands;
-    deal.remove_prefix(kHandsStart);
-    hands.reserve(4);
-    for (;;) {
-        const auto space = deal.find(' ');
-        hands.emplace_back(deal.substr(0, space));
-        if (space == deal.npos) return hands;
-        deal.remove_prefix(space + 1);
-    }
 }
 
 }  // namespace
@@ -73,11 +31,88 @@ PbnSource::PbnSource(const std::filesystem::path& path) {
 }
 
 bool PbnSource::fill() {
+    if (utf16_) return fillUtf16();
     file_.read(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
     begin_ = 0;
     end_ = static_cast<std::size_t>(file_.gcount());
     if (file_.bad()) throw Fault("the source file could not be read to its end", lineNumber_ + 1);
+    if (!started_) {
+        started_ = true;
+        const std::string_view head(buffer_.data(), std::min<std::size_t>(end_, 3));
+        if (head == "\xEF\xBB\xBF") begin_ = 3;
+        if (head.substr(0, 2) == "\xFF\xFE" || head.substr(0, 2) == "\xFE\xFF") {
+            utf16_ = true;
+            bigEndian_ = head[0] == '\xFE';
+            rawSize_ = end_ - 2;
+            std::memcpy(raw_.data(), buffer_.data() + 2, rawSize_);
+            return fillUtf16();
+        }
+    }
+    return begin_ < end_ || (end_ > 0 && fill());
+}
+
+// Decodes the UTF-16 read so far, topped up from the file, into the buffer as UTF-8. A half
+// of a surrogate pair that has no other half becomes U+FFFD.
+bool PbnSource::fillUtf16() {
+    begin_ = end_ = 0;
+    while (end_ == 0) {
+        const auto room = raw_.size() - rawSize_;
+        file_.read(reinterpret_cast<char*>(raw_.data() + rawSize_),
+                   static_cast<std::streamsize>(room));
+        if (file_.bad()) {
+            throw Fault("the source file could not be read to its end", lineNumber_ + 1);
+        }
+        rawSize_ += static_cast<std::size_t>(file_.gcount());
+        const bool atEnd = static_cast<std::size_t>(file_.gcount()) < room;
+        const auto unit = [&](std::size_t at) -> char32_t {
+            return bigEndian_ ? raw_[at] << 8 | raw_[at + 1] : raw_[at + 1] << 8 | raw_[at];
+        };
+        std::size_t at = 0;
+        for (; at + 1 < rawSize_ && end_ + 4 <= buffer_.size(); at += 2) {
+            char32_t code = unit(at);
+            if (code >= 0xD800 && code < 0xDC00) {
+                if (at + 3 >= rawSize_ && !atEnd)
+                    break;  // the other half comes with the next block
+                const char32_t low = at + 3 < rawSize_ ? unit(at + 2) : 0;
+                if (low >= 0xDC00 && low < 0xE000) {
+                    code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+                    at += 2;
+                } else {
+                    code = 0xFFFD;
+                }
+            } else if (code >= 0xDC00 && code < 0xE000) {
+                code = 0xFFFD;
+            }
+            append(code);
+        }
+        std::memmove(raw_.data(), raw_.data() + at, rawSize_ - at);
+        rawSize_ -= at;
+        if (atEnd) break;
+    }
     return end_ > 0;
+}
+
+void PbnSource::append(char32_t code) {
+    auto* out = reinterpret_cast<unsigned char*>(buffer_.data()) + end_;
+    if (code < 0x80) {
+        out[0] = static_cast<unsigned char>(code);
+        end_ += 1;
+    } else if (code < 0x800) {
+        out[0] = static_cast<unsigned char>(0xC0 | code >> 6);
+        out[1] = static_cast<unsigned char>(0x80 | (code & 0x3F));
+        end_ += 2;
+    } else if (code < 0x10000) {
+        out[0] = static_cast<unsigned char>(0xE0 | code >> 12);
+        out[1] = static_cast<unsigned char>(0x80 | (code >> 6 & 0x3F));
+        out[2] = static_cast<unsigned char>(0x80 | (code & 0x3F));
+        end_ += 3;
+    } else {
+        out[0] = static_cast<unsigned char>(0xF0 | code >> 18);
+        out[1] = static_cast<unsigned char>(0x80 | (code >> 12 & 0x3F));
+        out[2] = static_cast<unsigned char>(0x80 | (code >> 6 & 0x3F));
+        out[3] = static_cast<unsigned char>(0x80 | (code & 0x3F));
+        end_ += 4;
+    }
 }
 
 bool PbnSource::readLine(std::string& line) {
@@ -111,51 +146,6 @@ bool PbnSource::readLine(std::string& line) {
         throw lineTooLong(lineNumber_ + 1);
     }
     ++lineNumber_;
-    return true;
-}
-
-void readBoard(PbnSource& source, std::string& current, BoardFields& board) {
-    board = BoardFields{};
-    board.line = source.lineNumber();
-
-    // The number is what stands between [Board " and "], whatever the tag's name.
-    const auto p = current.find("Board");
-    const auto q = p == current.npos ? current.npos : current.find(']', p);
-    if (q == current.npos || q < p + 8) {
-        throw Fault(expectedFound(kBoardTag, current), board.line);
-    }
-    const std::string_view numberText = std::string_view(current).substr(p + 7, q - p - 8);
-    const auto number = parseBoardNumber(numberText);
-    if (!number) {
-        throw Fault("the board number \"" + excerpt(numberText) +
-                        "\" is not a whole number from -32768 to 32767",
-                    board.line);
-    }
-    board.number = number;
-
-    // The dealer letter stands between the quotes of [Dealer "N"].
-    readBlockLine(source, current);
-    if (current.size() >= 10) board.dealer = current.substr(9, 1);
-
-    // The vulnerability runs from after [Vulnerable " up to the quote before the first "]".
-    readBlockLine(source, current);
-    const auto r = current.find(']');
-    if (r == current.npos || r < 14) {
-        throw Fault(expectedFound(kVulnerableTag, current), source.lineNumber());
-    }
-    board.vulnerability = current.substr(13, r - 14);
-
-    readBlockLine(source, current);
-    if (current.size() < 2) throw Fault(expectedFound(kDealTag, current), source.lineNumber());
-    current.resize(current.size() - 2);  // the closing quote and bracket
-    if (current.size() >= 8) board.firstSeat = current[7];
-    board.hands = splitHands(current);
-}
-
-bool advanceToNextBoard(PbnSource& source, std::string& current) {
-    while (!containsBoard(current)) {
-        if (!source.readLine(current)) return false;
-    }
     return true;
 }
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "lin_record.h"
-
 #include <array>
 #include <cstddef>
 #include <filesystem>
@@ -16,8 +14,9 @@ namespace conversion {
 inline constexpr std::size_t kMaxLineLength = 32767;
 
 // The PBN source, handed out one line at a time without its line end (LF or CR LF). Bytes
-// are passed through as they are. Reads in small blocks, so only the part of the file that
-// the run needs is ever read.
+// are passed through as they are, but for a UTF-8 byte-order mark at the start, which is
+// dropped, and a file in UTF-16 (known by its byte-order mark), which is handed out as UTF-8.
+// Reads in small blocks, so only the part of the file that the run needs is ever read.
 class PbnSource {
 public:
     // Throws Fault when the file cannot be opened.
@@ -32,27 +31,19 @@ public:
 
 private:
     bool fill();
+    bool fillUtf16();
+    void append(char32_t code);
 
     std::ifstream file_;
     std::array<char, 16384> buffer_{};
+    std::array<unsigned char, 16384> raw_{};  // UTF-16 bytes not yet decoded
+    std::size_t rawSize_ = 0;
+    bool started_ = false;
+    bool utf16_ = false;
+    bool bigEndian_ = false;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     int lineNumber_ = 0;
 };
-
-// True when "Board" occurs anywhere in the line: such a line ends the preamble and is where
-// the next board starts.
-inline bool containsBoard(std::string_view line) { return line.find("Board") != line.npos; }
-
-// Reads the board that starts at the current line (its board tag) and the three lines after
-// it, cutting the values out of fixed columns: [Board "7"], [Dealer "N"], [Vulnerable "None"]
-// and [Deal "N:hand hand hand hand"]. Leaves the deal line, less its closing quote and
-// bracket, as the current line. Fills board as it goes, so that after a Fault for a block of
-// another shape it holds what was read before it.
-void readBoard(PbnSource& source, std::string& current, BoardFields& board);
-
-// Reads on until the current line contains "Board"; the current line itself is tested
-// first. False when the source ends before such a line.
-bool advanceToNextBoard(PbnSource& source, std::string& current);
 
 }  // namespace conversion

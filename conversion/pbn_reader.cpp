@@ -1,0 +1,228 @@
+#include "pbn_reader.h"
+
+#include "conversion_error.h"
+
+#include <charconv>
+#include <string_view>
+
+namespace conversion {
+
+namespace {
+
+constexpr std::array<std::string_view, 4> kUsedNames = {"Board", "Dealer", "Vulnerable", "Deal"};
+constexpr std::string_view kBlank = " \t";
+
+bool isNameChar(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// A whole number from -32768 to 32767, surrounding spaces allowed.
+std::optional<std::int16_t> parseBoardNumber(std::string_view text) {
+    const auto first = text.find_first_not_of(kBlank);
+    if (first == text.npos) return std::nullopt;
+    text = text.substr(first, text.find_last_not_of(kBlank) - first + 1);
+    const bool plus = text.front() == '+';
+    if (plus) text.remove_prefix(1);
+    if (text.empty() || (plus && text.front() == '-')) return std::nullopt;
+    std::int16_t number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return number;
+}
+
+// The hands of a deal's value after its "N:", separated by spaces.
+std::vector<std::string> splitHands(std::string_view hands) {
+    std::vector<std::string> split;
+    for (auto at = hands.find_first_not_of(kBlank); at != hands.npos;
+         at = hands.find_first_not_of(kBlank, at)) {
+        const auto end = std::min(hands.find_first_of(kBlank, at), hands.size());
+        split.emplace_back(hands.substr(at, end - at));
+        at = end;
+    }
+    return split;
+}
+
+}  // namespace
+
+PbnReader::PbnReader(const std::filesystem::path& path) : source_(path) {}
+
+bool PbnReader::readPreamble(std::size_t maxPreamble) {
+    maxPreamble_ = maxPreamble;
+    Tag tag;
+    for (;;) {
+        switch (next(tag)) {
+            case Event::EndOfSource:
+                return false;
+            case Event::EndOfGame:
+                endGame();
+                break;
+            case Event::Tag:
+                if (tag.name == kUsedNames[kBoard]) {
+                    pending_ = std::move(tag);
+                    return true;
+                }
+                take(tag);
+        }
+    }
+}
+
+bool PbnReader::nextBoard(BoardFields& board) {
+    board = BoardFields{};
+    if (pending_) {
+        take(*pending_);
+        pending_.reset();
+    }
+    Tag tag;
+    for (;;) {
+        const Event event = next(tag);
+        const bool anotherBoard = event == Event::Tag && tag.name == kUsedNames[kBoard];
+        if (event == Event::Tag && !(anotherBoard && game_[kBoard])) {
+            take(tag);
+            continue;
+        }
+        if (game_[kBoard]) {
+            if (anotherBoard) pending_ = std::move(tag);
+            fill(board);
+            endGame();
+            return true;
+        }
+        endGame();
+        if (event == Event::EndOfSource) return false;
+    }
+}
+
+// The next tag, or the end of a game or of the source. Escape lines, comments and section
+// data are passed over; a line of nothing but spaces ends a game unless it is in a comment.
+PbnReader::Event PbnReader::next(Tag& tag) {
+    for (;;) {
+        if (!inLine_) {
+            if (!source_.readLine(line_)) return Event::EndOfSource;
+            inLine_ = true;
+            pos_ = 0;
+            if (!inComment_ && line_.starts_with('%')) {
+                endLine();
+                continue;
+            }
+            if (!inComment_ && line_.find_first_not_of(kBlank) == line_.npos) {
+                endLine();
+                return Event::EndOfGame;
+            }
+        }
+        if (inComment_) {
+            pos_ = line_.find('}', pos_);
+            if (pos_ == line_.npos) {
+                endLine();
+                continue;
+            }
+            inComment_ = false;
+            ++pos_;
+        }
+        pos_ = line_.find_first_not_of(kBlank, pos_);
+        if (pos_ == line_.npos || line_[pos_] == ';') {
+            endLine();
+        } else if (line_[pos_] == '{') {
+            inComment_ = true;
+            ++pos_;
+        } else if (line_[pos_] == '[') {
+            readTag(tag);
+            return Event::Tag;
+        } else {  // section data: calls, cards, table rows
+            pos_ = line_.find_first_of("[{;", pos_);
+            if (pos_ == line_.npos) endLine();
+        }
+    }
+}
+
+// [Name "value"], spaces allowed around the name and the value; \" and \\ in the value
+// stand for " and \.
+void PbnReader::readTag(Tag& tag) {
+    const auto malformed = [this] {
+        return Fault(expectedFound("a tag like [Board \"7\"]", line_), source_.lineNumber());
+    };
+    const auto skipBlanks = [this] {
+        pos_ = std::min(line_.find_first_not_of(kBlank, pos_), line_.size());
+    };
+    tag.line = source_.lineNumber();
+    ++pos_;
+    skipBlanks();
+    const auto name = pos_;
+    while (pos_ < line_.size() && isNameChar(line_[pos_])) ++pos_;
+    if (pos_ == name) throw malformed();
+    tag.name.assign(line_, name, pos_ - name);
+    skipBlanks();
+    if (pos_ == line_.size() || line_[pos_] != '"') throw malformed();
+    tag.value.clear();
+    for (++pos_;; ++pos_) {
+        if (pos_ >= line_.size()) throw malformed();
+        char c = line_[pos_];
+        if (c == '"') break;
+        if (c == '\\' && pos_ + 1 < line_.size() &&
+            (line_[pos_ + 1] == '"' || line_[pos_ + 1] == '\\')) {
+            c = line_[++pos_];
+        }
+        tag.value += c;
+    }
+    ++pos_;
+    skipBlanks();
+    if (pos_ == line_.size() || line_[pos_] != ']') throw malformed();
+    ++pos_;
+    if (tag.name == kUsedNames[kBoard]) boardSeen_ = true;
+}
+
+// The lines before the line of the first Board tag are the preamble.
+void PbnReader::endLine() {
+    if (!boardSeen_ && preamble_.size() < maxPreamble_) preamble_.push_back(line_);
+    inLine_ = false;
+}
+
+// Keeps the first copy of each tag a board needs; # stands for the previous game's value.
+void PbnReader::take(Tag& tag) {
+    for (std::size_t i = 0; i < kUsed; ++i) {
+        if (tag.name != kUsedNames[i] || game_[i]) continue;
+        if (tag.value == "#") tag.value = previous_[i];
+        game_[i] = std::move(tag);
+        return;
+    }
+}
+
+void PbnReader::endGame() {
+    for (std::size_t i = 0; i < kUsed; ++i) {
+        if (game_[i]) previous_[i] = game_[i]->value;
+        game_[i].reset();
+    }
+}
+
+void PbnReader::fill(BoardFields& board) const {
+    const Tag& number = *game_[kBoard];
+    board.line = board.dealerLine = number.line;
+    board.number = parseBoardNumber(number.value);
+    if (!board.number) {
+        throw Fault("the board number \"" + excerpt(number.value) +
+                        "\" is not a whole number from -32768 to 32767",
+                    number.line);
+    }
+    if (const auto& dealer = game_[kDealer]) {
+        board.dealer = dealer->value.substr(0, 1);
+        board.dealerLine = dealer->line;
+    }
+    if (game_[kVulnerable]) board.vulnerability = game_[kVulnerable]->value;
+    if (!game_[kDeal]) {
+        throw Fault("board " + std::to_string(*board.number) + " has no Deal tag", number.line);
+    }
+    const Tag& deal = *game_[kDeal];
+    board.dealLine = deal.line;
+    if (deal.value.size() < 2 || deal.value[1] != ':') {
+        throw Fault("expected a deal like \"N:AKQ2.JT9.876.543 ...\", found \"" +
+                        excerpt(deal.value) + "\"",
+                    deal.line);
+    }
+    board.firstSeat = deal.value[0];
+    board.hands = splitHands(std::string_view(deal.value).substr(2));
+    if (board.hands.size() < 4) {
+        throw Fault("the deal holds " + std::to_string(board.hands.size()) +
+                        " hands; a deal needs four, separated by spaces",
+                    deal.line);
+    }
+}
+
+}  // namespace conversion
