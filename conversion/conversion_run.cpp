@@ -1,5 +1,6 @@
 #include "conversion_run.h"
 
+#include "deal_check.h"
 #include "lin_record.h"
 #include "output_file.h"
 #include "pbn_reader.h"
@@ -29,7 +30,7 @@ class Run {
 public:
     Run(RunState& state, Display& display) : state_(state), display_(display) {}
 
-    void execute();
+    std::vector<std::string> execute();
     FaultPlace placeOf(int line) const;  // line: the source line the fault is about, or 0
 
 private:
@@ -43,12 +44,14 @@ private:
     RecordState record_;
     int board_ = 0;  // place in the run of the board being read, 0 between boards
     BoardFields fields_;
+    std::vector<BoardFields> boards_;  // the boards written, for the checks at the end
     int boardsDone_ = 0;
     int filesDone_ = 0;
 };
 
-void Run::execute() {
+std::vector<std::string> Run::execute() {
     reader_.emplace(state_.sourcePath);
+    boards_.reserve(kBoardsPerRun);
     readPreamble();
     for (int i = 0; i < kOutputFiles; ++i) state_.suffixes[i] = kSuffixes[i];
     for (int index = 0; index < kOutputFiles; ++index) {
@@ -56,6 +59,7 @@ void Run::execute() {
         ++filesDone_;
     }
     reader_.reset();
+    return checkDeals(boards_);
 }
 
 // The lines before the first board, the first eight of them, go into the header.
@@ -91,6 +95,7 @@ void Run::convertBoard(OutputFile& file) {
                     "; a hand-record file must hold " + std::to_string(kBoardsPerRun) + " boards");
     }
     file.writeLine(buildDealRecord(fields_, record_));
+    boards_.push_back(fields_);
     ++boardsDone_;
     board_ = 0;
 }
@@ -109,8 +114,8 @@ FaultPlace Run::placeOf(int line) const {
 
 }  // namespace
 
-void convert(RunState& state, const std::filesystem::path& source, Display& display,
-             const Clock& clock) {
+std::vector<std::string> convert(RunState& state, const std::filesystem::path& source,
+                                 Display& display, const Clock& clock) {
     state.ranks = kRanks;
     state.filler = buildFillerRecord(state.ranks);
     state.sourcePath = source;
@@ -126,7 +131,7 @@ void convert(RunState& state, const std::filesystem::path& source, Display& disp
 
     Run run(state, display);
     try {
-        run.execute();
+        return run.execute();
     } catch (const Fault& fault) {
         throw ConversionError(source, fault.what(), run.placeOf(fault.line()));
     } catch (const std::bad_alloc&) {

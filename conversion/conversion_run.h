@@ -6,6 +6,7 @@
 #include <array>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace conversion {
 
@@ -39,10 +40,11 @@ struct RunState {
 
 // Converts a PBN source of 24 boards into four LIN files of six boards each, written
 // beside it as <base>_1-6.lin, <base>_7-12.lin, <base>_13-18.lin and <base>_19-24.lin
-// with CR LF line ends. Reads only as far as the 24th board. Throws ConversionError, and
-// nothing else, on failure; output files completed before it stay, no other file is
-// touched and no partial file is left behind.
-void convert(RunState& state, const std::filesystem::path& source, Display& display,
-             const Clock& clock = localTimestamp);
+// with CR LF line ends. Reads only as far as the 24th board. Returns what looks wrong in
+// the deals (checkDeals), which does not stop the files being written. Throws
+// ConversionError, and nothing else, on failure; output files completed before it stay, no
+// other file is touched and no partial file is left behind.
+std::vector<std::string> convert(RunState& state, const std::filesystem::path& source,
+                                 Display& display, const Clock& clock = localTimestamp);
 
 }  // namespace conversion

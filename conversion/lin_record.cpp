@@ -11,10 +11,6 @@ namespace {
 constexpr std::array<std::string_view, 4> kSeats = {"S", "W", "N", "E"};  // dealer codes 1..4
 constexpr std::string_view kCompass = "NESW";                             // clockwise from North
 
-// Index into the deal's hands of the first hand taken (South's), from the dealer code, for
-// a deal that lists the dealer's hand first.
-constexpr std::array<int, 5> kStartByDealer = {-1, 0, 3, 2, 1};
-
 void updateDealer(std::string_view letter, RecordState& state) {
     for (std::size_t i = 0; i < kSeats.size(); ++i) {
         if (letter == kSeats[i]) state.dealerCode = static_cast<std::uint8_t>(i + 1);
@@ -38,14 +34,9 @@ void updateVulnerability(std::string_view text, RecordState& state) {
     }
 }
 
-// Index of South's hand: counted from the deal's own first seat when it names one, else
-// from the dealer, whose hand a deal then lists first.
-int southIndex(const BoardFields& board, const RecordState& state) {
-    const auto first = kCompass.find(board.firstSeat);
-    if (first != std::string_view::npos) {
-        return static_cast<int>((2 + 4 - first) % 4);
-    }
-    return kStartByDealer[state.dealerCode];
+// Index of South's hand, counted from the seat of the deal's first hand.
+int southIndex(const BoardFields& board) {
+    return static_cast<int>((2 + 4 - kCompass.find(board.firstSeat)) % 4);
 }
 
 void appendNumber(std::string& text, std::int16_t number) { text += std::to_string(number); }
@@ -84,7 +75,7 @@ std::string buildDealRecord(const BoardFields& board, RecordState& state) {
     }
 
     // The line carries South's, West's and North's hands, in that order.
-    const int south = southIndex(board, state);
+    const int south = southIndex(board);
     std::array<std::string, 3> taken;
     for (int i = 0; i < 3; ++i) taken[i] = InsertSuits(board.hands[(south + i) % 4]);
 

@@ -16,7 +16,7 @@ struct BoardFields {
     std::optional<std::int16_t> number;  // the board number, once it is read
     std::string dealer;                  // the first letter of the Dealer tag's value, or empty
     std::string vulnerability;           // the Vulnerable tag's value
-    char firstSeat = 0;                  // the compass letter before the colon of the deal
+    char firstSeat = 'N';                // the seat of the deal's first hand: N, E, S or W
     std::vector<std::string> hands;      // PBN hands in deal order
 };
 

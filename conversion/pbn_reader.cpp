@@ -211,12 +211,14 @@ void PbnReader::fill(BoardFields& board) const {
     }
     const Tag& deal = *game_[kDeal];
     board.dealLine = deal.line;
-    if (deal.value.size() < 2 || deal.value[1] != ':') {
+    const auto seat = deal.value.empty() ? std::string_view::npos
+                                         : std::string_view("NESWnesw").find(deal.value[0]);
+    if (seat == std::string_view::npos || deal.value.size() < 2 || deal.value[1] != ':') {
         throw Fault("expected a deal like \"N:AKQ2.JT9.876.543 ...\", found \"" +
                         excerpt(deal.value) + "\"",
                     deal.line);
     }
-    board.firstSeat = deal.value[0];
+    board.firstSeat = "NESW"[seat % 4];
     board.hands = splitHands(std::string_view(deal.value).substr(2));
     if (board.hands.size() < 4) {
         throw Fault("the deal holds " + std::to_string(board.hands.size()) +

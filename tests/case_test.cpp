@@ -22,7 +22,7 @@ const fs::path kCases = CASES_DIR;
 
 bool isSource(const fs::directory_entry& entry) {
     const auto name = entry.path().filename();
-    return entry.is_regular_file() && name != "README" && name != "error.txt" &&
+    return entry.is_regular_file() && name != "README" && name.extension() != ".txt" &&
            name.extension() != ".lin";
 }
 
@@ -46,6 +46,7 @@ std::map<std::string, std::string> entriesOf(const fs::path& dir, std::string_vi
     }
     entries.erase("README");
     entries.erase("error.txt");
+    entries.erase("findings.txt");
     return entries;
 }
 
@@ -78,9 +79,10 @@ TEST_P(CaseTest, GivesTheExpectedFiles) {
     convert(state, other / "deals.pbn", ignored, fixedClock);
 
     ShownFirst display;
-    std::string error;
+    std::string error, findings;
     try {
-        convert(state, source, display, fixedClock);
+        const auto lines = convert(state, source, display, fixedClock);
+        for (const auto& line : lines) findings += line + "\n";
     } catch (const ConversionError& failure) {
         error = failure.what();
     }
@@ -89,10 +91,15 @@ TEST_P(CaseTest, GivesTheExpectedFiles) {
             if (bytes != "<folder>") writeFile(expected / name, replaced(bytes, folder, "@DIR@"));
         }
         if (!error.empty()) writeFile(expected / "error.txt", replaced(error, folder, "@DIR@"));
+        if (!findings.empty()) writeFile(expected / "findings.txt", findings);
         return;
     }
-    const auto want = fs::exists(expected / "error.txt") ? readFile(expected / "error.txt") : "";
-    EXPECT_EQ(error, replaced(want, "@DIR@", folder));
+    const auto want = [&](const char* name) {
+        return fs::exists(expected / name) ? replaced(readFile(expected / name), "@DIR@", folder)
+                                           : "";
+    };
+    EXPECT_EQ(error, want("error.txt"));
+    EXPECT_EQ(findings, want("findings.txt"));
     EXPECT_EQ(entriesOf(work.path(), folder), entriesOf(expected, folder));
     EXPECT_TRUE(before || !display.existed) << "an output existed before its name was shown";
 }

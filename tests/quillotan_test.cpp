@@ -138,7 +138,7 @@ private slots:
     // A dismissed dialog writes nothing; a chosen file is converted whatever the boxes hold.
     void convertsTheChosenFile() {
         QTemporaryDir dir;
-        const QString source = copySource(dir, "no-preamble");
+        const QString source = copySource(dir, "bigdeal2-24");
         Quillotan window(fixedClock);
         window.show();
         clickGetDealFile(window, QString());
@@ -183,10 +183,31 @@ private slots:
                             ".\nNot written: " + expectedBoxes(source)[3] + ", " +
                             expectedBoxes(source)[4] + ".");
 
-        copySource(dir, "no-preamble");
+        copySource(dir, "bigdeal2-24");
         clickGetDealFile(window, source);
         QCOMPARE(boxes(window), expectedBoxes(source));
         QVERIFY(QFile::exists(expectedBoxes(source)[4]));
+    }
+
+    void findingsShowInOneWarningBox() {
+        QTemporaryDir dir;
+        const QString source = copySource(dir, "deal-checks");
+        Quillotan window(fixedClock);
+        window.show();
+        QString shown;
+        whenModal<QMessageBox>([&shown](QMessageBox* box) {
+            QCOMPARE(box->icon(), QMessageBox::Warning);
+            shown = box->windowTitle() + "\n" + box->text() + "\n";
+            box->close();
+        });
+        clickGetDealFile(window, source);
+        QTRY_VERIFY(!shown.isEmpty());
+        QFile findings(QStringLiteral(CASES_DIR "/deal-checks/findings.txt"));
+        QVERIFY(findings.open(QIODevice::ReadOnly));
+        QCOMPARE(shown, window.windowTitle() +
+                            "\nThe four LIN files were written, but some deals look wrong:\n" +
+                            QString::fromUtf8(findings.readAll()));
+        QCOMPARE(boxes(window), expectedBoxes(source));
     }
 
     void exitAndTheCloseBoxCloseTheWindow() {

@@ -1,5 +1,6 @@
 #include "quillotan.h"
 
+#include "deal_check.h"
 #include "path_text.h"
 
 #include <QApplication>
@@ -139,7 +140,13 @@ void Quillotan::ComDeal_Click() {
 
     BoxDisplay display(TxtSource, TxtLin);
     try {
-        conversion::convert(m_runState, toPath(chosen.first()), display, m_clock);
+        const auto findings =
+            conversion::convert(m_runState, toPath(chosen.first()), display, m_clock);
+        // The files are written; what looks wrong in the deals is the director's to judge.
+        if (!findings.empty()) {
+            QMessageBox::warning(this, windowTitle(),
+                                 QString::fromStdString(conversion::findingsText(findings)));
+        }
     } catch (const std::exception& error) {
         // The run's own error says what was wrong, where, and which files were written.
         QMessageBox::critical(this, windowTitle(), QString::fromUtf8(error.what()));

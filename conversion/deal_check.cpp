@@ -1,0 +1,187 @@
+#include "deal_check.h"
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string_view>
+
+namespace conversion {
+
+namespace {
+
+constexpr std::array<std::string_view, 4> kSeatNames = {"North", "East", "South", "West"};
+constexpr std::array<std::string_view, 4> kSuits = {"\u2660", "\u2665", "\u2666", "\u2663"};
+constexpr std::size_t kMaxLines = 12;
+
+using Cards = std::uint64_t;  // one bit for each card: suit * 13 + rank
+constexpr Cards kPack = (Cards{1} << 52) - 1;
+
+struct Hand {
+    bool given = false;
+    int suits = 0;
+    int cards = 0;
+    Cards held = 0;
+    Cards twice = 0;      // cards written more than once in this hand
+    std::string strange;  // characters that are no rank, each once
+};
+
+Hand readHand(std::string_view text) {
+    Hand hand;
+    if (text.empty() || text == "-") return hand;
+    hand.given = true;
+    hand.suits = 1;
+    for (char c : text) {
+        const auto rank = kRanks.find(c);
+        if (c == '.') {
+            ++hand.suits;
+        } else if (rank == kRanks.npos) {
+            if (hand.strange.find(c) == std::string::npos) hand.strange += c;
+        } else if (hand.suits <= 4) {
+            const Cards card = Cards{1} << ((hand.suits - 1) * 13 + static_cast<int>(rank));
+            (hand.held & card ? hand.twice : hand.held) |= card;
+            ++hand.cards;
+        }
+    }
+    return hand;
+}
+
+std::string cardName(int card) {
+    const char rank = kRanks[static_cast<std::size_t>(card % 13)];
+    return std::string(kSuits[static_cast<std::size_t>(card / 13)]) +
+           (rank == 'T' ? "10" : std::string(1, rank));
+}
+
+// "a", "a and b", "a, b and c".
+std::string joined(const std::vector<std::string>& items) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) text += i + 1 == items.size() ? " and " : ", ";
+        text += items[i];
+    }
+    return text;
+}
+
+std::vector<std::string> cardNames(Cards cards) {
+    std::vector<std::string> names;
+    for (int card = 0; card < 52; ++card) {
+        if (cards >> card & 1) names.push_back(cardName(card));
+    }
+    return names;
+}
+
+std::string seatsOf(const std::vector<int>& seats, std::string_view possessive) {
+    std::vector<std::string> names;
+    for (int seat : seats)
+        names.push_back(std::string(kSeatNames[static_cast<std::size_t>(seat)]) + "'s");
+    return joined(names) + std::string(possessive);
+}
+
+// The findings of one deal, hands by seat. The cards of a hand without four suits cannot be
+// placed, and a hand not given has none: such hands stop the findings that need every card.
+std::vector<std::string> dealFindings(const std::array<Hand, 4>& hands) {
+    std::vector<std::string> found;
+    std::vector<int> notGiven;
+    bool placed = true;  // every hand given, in four suits
+    for (int seat = 0; seat < 4; ++seat) {
+        if (!hands[seat].given) notGiven.push_back(seat);
+        placed = placed && hands[seat].suits == 4;
+    }
+    if (!notGiven.empty()) {
+        found.push_back(seatsOf(
+            notGiven, notGiven.size() == 1 ? " hand is not given" : " hands are not given"));
+    }
+    for (int seat = 0; seat < 4; ++seat) {
+        const Hand& hand = hands[seat];
+        const std::string whose = std::string(kSeatNames[seat]) + "'s";
+        if (hand.given && hand.suits != 4) {
+            found.push_back(whose + " hand has " + std::to_string(hand.suits) + " suits, not four");
+        }
+        if (!hand.strange.empty()) {
+            std::vector<std::string> quoted;
+            for (char c : hand.strange) quoted.push_back("\"" + std::string(1, c) + "\"");
+            found.push_back(
+                whose + " hand holds " + joined(quoted) +
+                (quoted.size() == 1 ? ", which is not a card" : ", which are not cards"));
+        }
+        if (hand.suits != 4) continue;
+        for (const auto& card : cardNames(hand.twice)) {
+            found.push_back("the " + card + " is twice in " + whose + " hand");
+        }
+    }
+    std::vector<std::string> counts;
+    for (int seat = 0; seat < 4 && notGiven.empty(); ++seat) {
+        if (hands[seat].cards == 13) continue;
+        counts.push_back(std::string(kSeatNames[seat]) + (counts.empty() ? " holds " : " ") +
+                         std::to_string(hands[seat].cards) + (counts.empty() ? " cards" : ""));
+    }
+    if (!counts.empty()) found.push_back(joined(counts));
+
+    Cards dealt = 0;
+    for (int card = 0; card < 52; ++card) {
+        std::vector<int> seats;
+        for (int seat = 0; seat < 4; ++seat) {
+            if (hands[seat].suits == 4 && hands[seat].held >> card & 1) seats.push_back(seat);
+        }
+        if (!seats.empty()) dealt |= Cards{1} << card;
+        if (seats.size() > 1) {
+            found.push_back("the " + cardName(card) + " is in " +
+                            (seats.size() == 2 ? "both " : "") + seatsOf(seats, " hands"));
+        }
+    }
+    const auto missing = cardNames(kPack & ~dealt);
+    if (placed && !missing.empty()) {
+        found.push_back("the " + joined(missing) +
+                        (missing.size() == 1 ? " is missing" : " are missing"));
+    }
+    return found;
+}
+
+}  // namespace
+
+std::vector<std::string> checkDeals(const std::vector<BoardFields>& boards) {
+    std::vector<std::string> lines;
+    std::map<std::int16_t, std::size_t> placeOfNumber;
+    std::map<std::array<Cards, 4>, std::size_t> placeOfDeal;
+    for (std::size_t place = 1; place <= boards.size(); ++place) {
+        const BoardFields& board = boards[place - 1];
+        std::array<Hand, 4> hands;
+        const auto first = std::string_view("NESW").find(board.firstSeat);
+        for (std::size_t i = 0; i < 4 && i < board.hands.size(); ++i) {
+            hands[(first + i) % 4] = readHand(board.hands[i]);
+        }
+        auto found = dealFindings(hands);
+
+        const std::int16_t number = board.number.value_or(0);
+        const auto [sameNumber, newNumber] = placeOfNumber.try_emplace(number, place);
+        if (!newNumber) {
+            found.push_back("board " + std::to_string(sameNumber->second) + " has the same number");
+        }
+        if (hands[0].given && hands[1].given && hands[2].given && hands[3].given) {
+            const std::array<Cards, 4> deal = {hands[0].held, hands[1].held, hands[2].held,
+                                               hands[3].held};
+            const auto [sameDeal, newDeal] = placeOfDeal.try_emplace(deal, place);
+            if (!newDeal)
+                found.push_back("the same deal as board " + std::to_string(sameDeal->second));
+        }
+        if (found.empty()) continue;
+
+        std::string line = "Board " + std::to_string(place);
+        if (number != static_cast<int>(place)) line += " (numbered " + std::to_string(number) + ")";
+        line += ": ";
+        for (std::size_t i = 0; i < found.size(); ++i) line += (i > 0 ? "; " : "") + found[i];
+        lines.push_back(line + ".");
+    }
+    return lines;
+}
+
+std::string findingsText(const std::vector<std::string>& findings) {
+    std::string text = "The four LIN files were written, but some deals look wrong:";
+    for (std::size_t i = 0; i < findings.size() && i < kMaxLines; ++i) text += "\n" + findings[i];
+    if (findings.size() > kMaxLines) {
+        const auto more = findings.size() - kMaxLines;
+        text += "\nand " + std::to_string(more) + (more == 1 ? " more board." : " more boards.");
+    }
+    return text;
+}
+
+}  // namespace conversion
