@@ -52,6 +52,8 @@ private:
 std::vector<std::string> Run::execute() {
     reader_.emplace(state_.sourcePath);
     boards_.reserve(kBoardsPerRun);
+    // Nothing is written unless all four files can be.
+    for (const auto suffix : kSuffixes) checkReplaceable(outputName(state_.baseName, suffix));
     readPreamble();
     for (int i = 0; i < kOutputFiles; ++i) state_.suffixes[i] = kSuffixes[i];
     for (int index = 0; index < kOutputFiles; ++index) {

@@ -6,6 +6,10 @@
 
 namespace conversion {
 
+// Throws Fault when target cannot be replaced: a folder stands in its place, or the file is
+// read-only.
+void checkReplaceable(const std::filesystem::path& target);
+
 // One output file, written under a temporary name in the target's folder and moved over the
 // target only by commit(). Until then an existing file of the target's name keeps its
 // content, and a file that is dropped uncommitted leaves nothing behind.

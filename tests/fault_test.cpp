@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <new>
 #include <set>
 
@@ -88,13 +89,17 @@ struct FaultRow {
     void (*limit)();                                   // set in a child first; none: run here
     std::string sentence;                              // @DIR@ stands for the folder
     std::set<std::string> left;                        // what the folder holds afterwards
+    std::string source = "deals.pbn";
 };
 
 void PrintTo(const FaultRow& row, std::ostream* os) { *os << row.name; }
 
-void copySource(const fs::path& dir) {
-    fs::copy_file(kCases / "no-preamble" / "deals.pbn", dir / "deals.pbn");
+void copySource(const fs::path& dir, const std::string& name = "deals.pbn") {
+    fs::copy_file(kCases / "no-preamble" / "deals.pbn", dir / name);
 }
+
+// A name of 240 bytes: its outputs' names fit in 255.
+const std::string kLong = std::string(236, 'w') + ".pbn";
 
 const std::set<std::string> kAll = {"deals.pbn", "deals_1-6.lin", "deals_7-12.lin",
                                     "deals_13-18.lin", "deals_19-24.lin"};
@@ -106,7 +111,15 @@ TEST_P(FaultTest, SaysWhatAndLeavesNoPartialFile) {
     TempDir dir;
     const std::string folder = dir.path().generic_string();
     row.prepare(dir.path());
-    const fs::path source = folder + "/deals.pbn";
+    // What stood there before keeps its permission bits, and its content if the run failed.
+    std::map<std::string, std::pair<std::string, fs::perms>> before;
+    for (const auto& entry : fs::directory_iterator(dir.path())) {
+        const auto name = entry.path().filename().string();
+        if (name.ends_with(".lin") && entry.is_regular_file()) {
+            before[name] = {readFile(entry.path()), entry.status().permissions()};
+        }
+    }
+    const fs::path source = folder + "/" + row.source;
     std::string message;
 #ifndef _WIN32
     if (row.limit) message = convertInChild(source, row.limit);
@@ -123,8 +136,9 @@ TEST_P(FaultTest, SaysWhatAndLeavesNoPartialFile) {
         left.insert(entry.path().filename().string());
     }
     EXPECT_EQ(left, row.left);
-    if (left.count("deals_19-24.lin")) {
-        EXPECT_EQ(readFile(dir / "deals_19-24.lin"), "earlier");
+    for (const auto& [name, old] : before) {
+        EXPECT_EQ(fs::status(dir / name).permissions(), old.second) << name;
+        EXPECT_TRUE(message.empty() || readFile(dir / name) == old.first) << name;
     }
 }
 
