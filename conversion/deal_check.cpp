@@ -11,7 +11,6 @@ namespace {
 
 constexpr std::array<std::string_view, 4> kSeatNames = {"North", "East", "South", "West"};
 constexpr std::array<std::string_view, 4> kSuits = {"\u2660", "\u2665", "\u2666", "\u2663"};
-constexpr std::size_t kMaxLines = 12;
 
 using Cards = std::uint64_t;  // one bit for each card: suit * 13 + rank
 constexpr Cards kPack = (Cards{1} << 52) - 1;
@@ -174,11 +173,11 @@ std::vector<std::string> checkDeals(const std::vector<BoardFields>& boards) {
     return lines;
 }
 
-std::string findingsText(const std::vector<std::string>& findings) {
+std::string findingsText(const std::vector<std::string>& findings, std::size_t maxLines) {
     std::string text = "The four LIN files were written, but some deals look wrong:";
-    for (std::size_t i = 0; i < findings.size() && i < kMaxLines; ++i) text += "\n" + findings[i];
-    if (findings.size() > kMaxLines) {
-        const auto more = findings.size() - kMaxLines;
+    for (std::size_t i = 0; i < findings.size() && i < maxLines; ++i) text += "\n" + findings[i];
+    if (findings.size() > maxLines) {
+        const auto more = findings.size() - maxLines;
         text += "\nand " + std::to_string(more) + (more == 1 ? " more board." : " more boards.");
     }
     return text;

@@ -56,14 +56,15 @@ xdotool type --delay 30 "$(basename "$source")"
 xdotool key Return
 
 base="${source%.pbn}"
-for _ in $(seq 100); do
-    all=yes
-    for suffix in _1-6 _7-12 _13-18 _19-24; do [ -f "$base$suffix.lin" ] || all=no; done
-    [ $all = yes ] && break
-    sleep 0.1
-done
-[ $all = yes ] || fail "the four files were not written: $(ls "$work/Übungen")"
-grep -q '|Board 24|' "${base}_19-24.lin" || fail "board 24 is missing"
+four_files() {
+    for _ in $(seq 100); do
+        [ -f "${base}_1-6.lin" ] && [ -f "${base}_7-12.lin" ] && [ -f "${base}_13-18.lin" ] &&
+            grep -qs '|Board 24|' "${base}_19-24.lin" && return
+        sleep 0.1
+    done
+    fail "the four files were not written $1: $(ls "$work/Übungen")"
+}
+four_files "from the dialog"
 
 # Back in the window, focus is on "Get Deal File"; six tabs on is "Exit".
 xdotool windowactivate --sync "$window"
@@ -72,4 +73,10 @@ for _ in $(seq 100); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; 
 kill -0 "$program_pid" 2>/dev/null && fail "Exit did not end the program"
 wait "$program_pid" && status=0 || status=$?
 [ "$status" -eq 0 ] || fail "the program ended with status $status"
-echo "PASS: converted from the keyboard and left with Exit, status 0"
+
+# A file named on the command line, relative to the current folder, is converted at once.
+rm "$base"_*.lin
+(cd "$work/Übungen" && exec "$program" "$(basename "$source")") >>"$work/program.log" 2>&1 &
+pids+=($!)
+four_files "from the command line"
+echo "PASS: converted from the keyboard, left with Exit, status 0; converted from the command line"

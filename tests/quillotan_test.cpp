@@ -9,8 +9,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -92,6 +95,13 @@ private:
     }
 
 private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);  // settings of the tests' own
+        QApplication::setOrganizationName(QStringLiteral("Quillotan"));
+        QApplication::setApplicationName(QStringLiteral("quillotan-test"));
+        QSettings().clear();
+    }
+
     void startsMaximisedWithFocusOnGetDealFile() {
         Quillotan window(fixedClock);
         window.show();
@@ -208,6 +218,38 @@ private slots:
                             "\nThe four LIN files were written, but some deals look wrong:\n" +
                             QString::fromUtf8(findings.readAll()));
         QCOMPARE(boxes(window), expectedBoxes(source));
+    }
+
+    // A file named on the command line or dropped on the window converts as if picked; the
+    // next window's dialog starts in its folder.
+    void convertsAFileGivenOrDropped() {
+        QTemporaryDir dir;
+        const QString source = copySource(dir, "bigdeal2-24");
+        Quillotan window(fixedClock);
+        window.show();
+        const auto drop = [&window](const QString& path) {
+            QMimeData data;
+            data.setUrls({path.contains(':') ? QUrl(path) : QUrl::fromLocalFile(path)});
+            QDragEnterEvent enter({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(&window, &enter);
+            QDropEvent drop({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            if (enter.isAccepted()) QApplication::sendEvent(&window, &drop);
+            return enter.isAccepted();
+        };
+        QVERIFY(!drop(source.chopped(4) + ".txt"));
+        QVERIFY(!drop(QStringLiteral("https://example.org/deals.pbn")));
+        QCOMPARE(boxes(window), QStringList(5, QString()));
+        QVERIFY(drop(source));
+        QCOMPARE(boxes(window), expectedBoxes(source));
+
+        QDir::setCurrent(dir.path());
+        Quillotan second(fixedClock);
+        QCOMPARE(child<QFileDialog>(second, "CD1")->directory().absolutePath(),
+                 QFileInfo(source).absolutePath());
+        QFile::remove(expectedBoxes(source)[1]);
+        second.convertFile(QStringLiteral("Übungen/../Übungen/Woche 12.pbn"));
+        QCOMPARE(boxes(second), expectedBoxes(source));
+        QVERIFY(QFile::exists(expectedBoxes(source)[1]));
     }
 
     void exitAndTheCloseBoxCloseTheWindow() {

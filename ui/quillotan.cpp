@@ -5,12 +5,17 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
+#include <QSettings>
+#include <QUrl>
 
 namespace {
 
@@ -55,6 +60,16 @@ QLineEdit* makeBox(QWidget* parent, const QString& name, const QString& accessib
     return box;
 }
 
+constexpr const char* kLastFolderKey = "lastFolder";
+
+// The one local .pbn file that a drag carries, or an empty text.
+QString droppedSource(const QMimeData* data) {
+    const QList<QUrl> urls = data->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile()) return {};
+    const QString path = urls.first().toLocalFile();
+    return path.endsWith(QStringLiteral(".pbn"), Qt::CaseInsensitive) ? path : QString();
+}
+
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text) {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(name);
@@ -90,9 +105,8 @@ Quillotan::Quillotan(conversion::Clock clock, QWidget* parent)
     CD1->setNameFilter(QStringLiteral("*.pbn"));
     CD1->setFileMode(QFileDialog::ExistingFile);
     CD1->setAcceptMode(QFileDialog::AcceptOpen);
-    const QFileInfo initial(QString::fromLatin1(kInitialFolder));
-    CD1->setDirectory(initial.isAbsolute() && initial.isDir() ? initial.filePath()
-                                                              : QDir::homePath());
+    CD1->setDirectory(startFolder());
+    setAcceptDrops(true);
 
     setTabOrder(ComDeal, TxtSource);
     setTabOrder(TxtSource, TxtLin[0]);
@@ -129,19 +143,31 @@ void Quillotan::placeControls() {
     }
 }
 
+QString Quillotan::startFolder() const {
+    const QFileInfo preset(QString::fromLatin1(kInitialFolder));
+    if (preset.isAbsolute() && preset.isDir()) return preset.filePath();
+    const QFileInfo last(QSettings().value(QLatin1String(kLastFolderKey)).toString());
+    return last.isAbsolute() && last.isDir() ? last.filePath() : QDir::homePath();
+}
+
 void Quillotan::ComDeal_Click() {
+    CD1->setDirectory(startFolder());
     const int answer = CD1->exec();
     // Qt's own dialog can leave its file-name completer's list open when Enter both picks a
     // completion and accepts the dialog; that stray popup would take the window's keys.
     if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
     if (answer != QDialog::Accepted) return;
     const QStringList chosen = CD1->selectedFiles();
-    if (chosen.isEmpty()) return;
+    if (!chosen.isEmpty()) convertFile(chosen.first());
+}
 
+void Quillotan::convertFile(const QString& path) {
+    const QFileInfo source(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
     BoxDisplay display(TxtSource, TxtLin);
     try {
         const auto findings =
-            conversion::convert(m_runState, toPath(chosen.first()), display, m_clock);
+            conversion::convert(m_runState, toPath(source.filePath()), display, m_clock);
+        QSettings().setValue(QLatin1String(kLastFolderKey), source.path());
         // The files are written; what looks wrong in the deals is the director's to judge.
         if (!findings.empty()) {
             QMessageBox::warning(this, windowTitle(),
@@ -154,3 +180,19 @@ void Quillotan::ComDeal_Click() {
 }
 
 void Quillotan::ComExit_Click() { close(); }
+
+// One local .pbn file may be dropped; anything else is refused, and the cursor says so.
+void Quillotan::dragEnterEvent(QDragEnterEvent* event) {
+    if (droppedSource(event->mimeData()).isEmpty()) {
+        event->ignore();
+    } else {
+        event->acceptProposedAction();
+    }
+}
+
+void Quillotan::dropEvent(QDropEvent* event) {
+    const QString source = droppedSource(event->mimeData());
+    if (source.isEmpty()) return event->ignore();
+    event->acceptProposedAction();
+    convertFile(source);
+}

@@ -6,6 +6,8 @@
 
 #include <array>
 
+class QDragEnterEvent;
+class QDropEvent;
 class QFileDialog;
 class QLabel;
 class QLineEdit;
@@ -22,8 +24,17 @@ public:
                        QWidget* parent = nullptr);
     ~Quillotan() override;
 
-    // Folder the open-file dialog starts in when it exists.
+    // Folder the open-file dialog starts in when it exists; else in the folder of the file
+    // last converted, else in the home folder.
     static constexpr const char* kInitialFolder = "C:\\BBO\\Varnholt";
+
+    // Converts the file as if it had been picked in the dialog: a file named on the command
+    // line, or dropped on the window. A relative path is taken from the current folder.
+    void convertFile(const QString& path);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private slots:
     void ComDeal_Click();
@@ -32,6 +43,7 @@ private slots:
 private:
     void Form_Load();
     void placeControls();
+    QString startFolder() const;
 
     QPushButton* ComDeal;
     QLineEdit* TxtSource;

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# The command-line converter: output, messages and exit status for good and bad files.
+# $1: the converter; further arguments: a program to run it with (wine for a Windows build).
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+convert=("${@:2}" "$1")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+cp "$here/cases/bigdeal2-24/deals.pbn" good.pbn
+cp "$here/cases/bigdeal-14/deals.pbn" bad.pbn
+cp "$here/cases/deal-checks/deals.pbn" checks.pbn
+failed=0
+expect() {  # expect STATUS STDOUT STDERR-PATTERN ARGS...
+    local out err status
+    out=$("${convert[@]}" "${@:4}" 2>err.txt | tr -d '\r')
+    status=$?
+    err=$(tr -d '\r' <err.txt)
+    if [ "$status" != "$1" ] || [ "$out" != "$2" ] || [[ $err != $3 ]]; then
+        printf 'FAIL: %s\n  status %s\n  out: %s\n  err: %s\n' "${*:4}" "$status" "$out" "$err"
+        failed=1
+    fi
+}
+good=$'good_1-6.lin\ngood_7-12.lin\ngood_13-18.lin\ngood_19-24.lin'
+expect 0 "$good" "" good.pbn
+expect 1 "" $'Could not convert bad.pbn.\nThe source ends after board 14;*\nWritten before the stop: bad_1-6.lin, bad_7-12.lin.*' bad.pbn
+expect 1 "$good" "Could not convert bad.pbn.*" bad.pbn good.pbn
+expect 0 "${good//good/checks}" $'checks.pbn:\nThe four LIN files were written, but some deals look wrong:\nBoard 2: *\nBoard 11: *' checks.pbn
+expect 2 "" "Usage: quillotan-convert FILE.pbn...*"
+expect 2 "" "quillotan-convert: unknown option --bogus*" --bogus good.pbn
+expect 0 "$(printf 'quillotan-convert %s' "${QUILLOTAN_VERSION:-1.0.0}")" "" --version
+exit $failed
