@@ -12,8 +12,10 @@
 #include <vector>
 
 #ifdef _WIN32
+// clang-format off
+#include <windows.h>  // before shellapi.h, which needs its declarations
 #include <shellapi.h>
-#include <windows.h>
+// clang-format on
 #endif
 
 namespace {
