@@ -1,10 +1,11 @@
+// What only the window does: its start state, the real open-file dialog, the message boxes,
+// a file dropped or named on the command line, and Exit. Sources come from the case folders.
+
 #include "quillotan.h"
 
-#include "path_text.h"
-#include "test_support.h"
+#include "fixed_run.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,7 +13,6 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QSettings>
-#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,78 +20,64 @@
 
 #include <functional>
 
-namespace {
-
-using testing_support::fixedClock;
-
-// Runs action once the application's modal widget is a T: inside the modal loop that the
-// next step of the test opens.
-template <typename T>
-void whenModal(std::function<void(T*)> action) {
-    QTimer::singleShot(10, [action] {
-        if (auto* modal = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            action(modal);
-        } else {
-            whenModal<T>(action);
-        }
-    });
-}
-
-// Picks path in the open-file dialog the next click shows; an empty path dismisses it.
-void answerDialog(const QString& path) {
-    whenModal<QFileDialog>([path](QFileDialog* dialog) {
-        if (path.isEmpty()) {
-            dialog->reject();
-            return;
-        }
-        // As a user does: the path into the file-name field, then Open.
-        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        QVERIFY(name);
-        name->setText(path);
-        static_cast<QDialog*>(dialog)->accept();  // QFileDialog checks the choice
-    });
-}
-
-}  // namespace
-
 class QuillotanTest : public QObject {
     Q_OBJECT
 
-private:
-    template <typename T>
-    T* child(Quillotan& window, const char* name) {
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("Übungen/Woche 12.pbn"));
+
+    template <typename T = QLineEdit>
+    static T* child(QWidget& window, const char* name) {
         auto* widget = window.findChild<T*>(QString::fromLatin1(name));
         if (!widget) qFatal("no control %s", name);
         return widget;
     }
 
-    QStringList boxes(Quillotan& window) {
-        QStringList texts{child<QLineEdit>(window, "TxtSource")->text()};
-        for (const char* name : {"TxtLin0", "TxtLin1", "TxtLin2", "TxtLin3"}) {
-            texts << child<QLineEdit>(window, name)->text();
+    static QStringList boxes(Quillotan& window) {
+        QStringList texts;
+        for (const char* name : {"TxtSource", "TxtLin0", "TxtLin1", "TxtLin2", "TxtLin3"}) {
+            texts << child(window, name)->text();
         }
         return texts;
     }
 
-    // A case's source, copied into a folder whose name is not ASCII.
-    QString copySource(const QTemporaryDir& dir, const char* caseName) {
-        const QString folder = dir.filePath(QStringLiteral("Übungen"));
-        QDir().mkpath(folder);
-        const QString source = folder + QStringLiteral("/Woche 12.pbn");
+    // The case's source as source, a path outside ASCII; the paths a run of it shows.
+    QStringList copyCase(const char* name) {
+        QDir().mkpath(QFileInfo(source).path());
         QFile::remove(source);
-        QFile::copy(QStringLiteral(CASES_DIR "/%1/deals.pbn").arg(caseName), source);
-        return source;
-    }
-
-    QStringList expectedBoxes(const QString& source) {
+        QFile::copy(QStringLiteral(CASES_DIR "/%1/deals.pbn").arg(name), source);
         const QString base = source.chopped(4);
         return {source, base + "_1-6.lin", base + "_7-12.lin", base + "_13-18.lin",
                 base + "_19-24.lin"};
     }
 
-    void clickGetDealFile(Quillotan& window, const QString& answer) {
-        answerDialog(answer);
-        QTest::mouseClick(child<QPushButton>(window, "ComDeal"), Qt::LeftButton);
+    // Does action, picking pick in the open-file dialog it opens (an empty pick dismisses
+    // it); closes the message box that follows and returns its icon, title and text.
+    static QString answering(const QString& pick, const std::function<void()>& action) {
+        QString box;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* dialog = qobject_cast<QFileDialog*>(modal); dialog && pick.isEmpty()) {
+                dialog->reject();
+            } else if (dialog) {  // as a user does: the path into the file-name field, then Open
+                child(*dialog, "fileNameEdit")->setText(pick);
+                static_cast<QDialog*>(dialog)->accept();  // QFileDialog checks the choice
+            } else if (auto* message = qobject_cast<QMessageBox*>(modal)) {
+                box = QString::number(message->icon()) + " " + message->windowTitle() + "\n" +
+                      message->text();
+                message->close();
+            }
+        });
+        timer.start(10);
+        action();
+        return box;
+    }
+
+    static QString clickGetDealFile(Quillotan& window, const QString& pick) {
+        return answering(pick, [&window] {
+            QTest::mouseClick(child<QPushButton>(window, "ComDeal"), Qt::LeftButton);
+        });
     }
 
 private slots:
@@ -103,16 +89,16 @@ private slots:
     }
 
     void startsMaximisedWithFocusOnGetDealFile() {
-        Quillotan window(fixedClock);
+        Quillotan window(testing_support::fixedClock);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(window.isMaximized());
         QCOMPARE(window.windowTitle(), QStringLiteral("Creating 4 Lin Files from a 24-board PBN"));
         QCOMPARE(boxes(window), QStringList(5, QString()));
-        QCOMPARE(window.focusWidget(), child<QPushButton>(window, "ComDeal"));
 
-        QStringList order;
+        QStringList order;  // the tab order, with each control's accessible name
         QWidget* widget = window.focusWidget();
+        QCOMPARE(widget, child<QPushButton>(window, "ComDeal"));
         do {
             if (widget->focusPolicy() & Qt::TabFocus) {
                 order << widget->objectName() + "=" + widget->accessibleName();
@@ -125,15 +111,12 @@ private slots:
         QCOMPARE(child<QLabel>(window, "Label1")->accessibleName(), QStringLiteral("Lin Files:"));
 
         // Every control is placed inside the window, and none over another.
-        const auto controls = window.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
         QList<QRect> placed;
-        for (auto* control : controls) {
+        for (auto* control : window.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
             if (control->isWindow()) continue;
             QVERIFY2(window.rect().contains(control->geometry()),
                      qPrintable(control->objectName()));
-            for (const QRect& other : placed) {
-                QVERIFY2(!other.intersects(control->geometry()), qPrintable(control->objectName()));
-            }
+            for (const QRect& other : placed) QVERIFY(!other.intersects(control->geometry()));
             placed << control->geometry();
         }
         QCOMPARE(placed.size(), 8);
@@ -147,24 +130,20 @@ private slots:
 
     // A dismissed dialog writes nothing; a chosen file is converted whatever the boxes hold.
     void convertsTheChosenFile() {
-        QTemporaryDir dir;
-        const QString source = copySource(dir, "bigdeal2-24");
-        Quillotan window(fixedClock);
+        const QStringList shown = copyCase("bigdeal2-24");
+        Quillotan window(testing_support::fixedClock);
         window.show();
-        clickGetDealFile(window, QString());
-        QCOMPARE(boxes(window), QStringList(5, QString()));
-        QVERIFY(!QFile::exists(expectedBoxes(source)[1]));
+        QCOMPARE(clickGetDealFile(window, QString()), QString());
+        QVERIFY(!QFile::exists(shown[1]));
 
-        QTest::keyClicks(child<QLineEdit>(window, "TxtSource"), "/elsewhere/other.pbn");
-        QTest::keyClicks(child<QLineEdit>(window, "TxtLin2"), "typed");
-        clickGetDealFile(window, source);
-        QCOMPARE(boxes(window), expectedBoxes(source));
-        for (const QString& output : expectedBoxes(source).mid(1)) {
-            QFile file(output);
-            QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(output));
-            QCOMPARE(file.readLine(), "% Lin file created by Quillotan 5 Dec 2026 at 09:07\r\n");
-            QCOMPARE(file.readLine(), "% Source file " + QFile::encodeName(source) + "\r\n");
-        }
+        QTest::keyClicks(child(window, "TxtSource"), "/elsewhere/other.pbn");
+        QTest::keyClicks(child(window, "TxtLin2"), "typed");
+        QCOMPARE(clickGetDealFile(window, source), QString());
+        QCOMPARE(boxes(window), shown);
+        QFile file(shown[4]);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readLine(), "% Lin file created by Quillotan 5 Dec 2026 at 09:07\r\n");
+        QCOMPARE(file.readLine(), "% Source file " + QFile::encodeName(source) + "\r\n");
 
         const QByteArray screenshot = qgetenv("QUILLOTAN_SCREENSHOT");
         if (!screenshot.isEmpty()) {
@@ -172,67 +151,41 @@ private slots:
         }
     }
 
-    void failedRunShowsTheErrorAndTheWindowCarriesOn() {
-        QTemporaryDir dir;
-        const QString source = copySource(dir, "bigdeal-14");
-        Quillotan window(fixedClock);
+    // A failed run shows its error, a run with doubtful deals one warning; the window goes on.
+    void showsErrorsAndFindingsInOneBox() {
+        Quillotan window(testing_support::fixedClock);
         window.show();
+        const QString title = window.windowTitle();
+        QStringList shown = copyCase("bigdeal-14");
+        QCOMPARE(
+            clickGetDealFile(window, source),
+            QString::number(QMessageBox::Critical) + " " + title + "\nCould not convert " + source +
+                ".\nThe source ends after board 14; a hand-record file must hold 24 boards."
+                "\nWritten before the stop: " +
+                shown[1] + ", " + shown[2] + ".\nNot written: " + shown[3] + ", " + shown[4] + ".");
 
-        QString shown;
-        whenModal<QMessageBox>([&shown](QMessageBox* box) {
-            QCOMPARE(box->icon(), QMessageBox::Critical);
-            shown = box->text();
-            box->close();
-        });
-        clickGetDealFile(window, source);
-        QTRY_VERIFY(!shown.isEmpty());
-        QCOMPARE(shown, "Could not convert " + source +
-                            ".\nThe source ends after board 14; a hand-record file must hold 24 "
-                            "boards.\nWritten before the stop: " +
-                            expectedBoxes(source)[1] + ", " + expectedBoxes(source)[2] +
-                            ".\nNot written: " + expectedBoxes(source)[3] + ", " +
-                            expectedBoxes(source)[4] + ".");
-
-        copySource(dir, "bigdeal2-24");
-        clickGetDealFile(window, source);
-        QCOMPARE(boxes(window), expectedBoxes(source));
-        QVERIFY(QFile::exists(expectedBoxes(source)[4]));
-    }
-
-    void findingsShowInOneWarningBox() {
-        QTemporaryDir dir;
-        const QString source = copySource(dir, "deal-checks");
-        Quillotan window(fixedClock);
-        window.show();
-        QString shown;
-        whenModal<QMessageBox>([&shown](QMessageBox* box) {
-            QCOMPARE(box->icon(), QMessageBox::Warning);
-            shown = box->windowTitle() + "\n" + box->text() + "\n";
-            box->close();
-        });
-        clickGetDealFile(window, source);
-        QTRY_VERIFY(!shown.isEmpty());
+        shown = copyCase("deal-checks");
         QFile findings(QStringLiteral(CASES_DIR "/deal-checks/findings.txt"));
         QVERIFY(findings.open(QIODevice::ReadOnly));
-        QCOMPARE(shown, window.windowTitle() +
-                            "\nThe four LIN files were written, but some deals look wrong:\n" +
-                            QString::fromUtf8(findings.readAll()));
-        QCOMPARE(boxes(window), expectedBoxes(source));
+        QCOMPARE(clickGetDealFile(window, source) + "\n",
+                 QString::number(QMessageBox::Warning) + " " + title +
+                     "\nThe four LIN files were written, but some deals look wrong:\n" +
+                     QString::fromUtf8(findings.readAll()));
+        QCOMPARE(boxes(window), shown);
     }
 
-    // A file named on the command line or dropped on the window converts as if picked; the
-    // next window's dialog starts in its folder.
-    void convertsAFileGivenOrDropped() {
-        QTemporaryDir dir;
-        const QString source = copySource(dir, "bigdeal2-24");
-        Quillotan window(fixedClock);
+    // A file dropped or named on the command line converts as if picked; the next window's
+    // dialog starts in its folder.
+    void convertsAFileDroppedOrGiven() {
+        const QStringList shown = copyCase("bigdeal2-24");
+        Quillotan window(testing_support::fixedClock);
         window.show();
         const auto drop = [&window](const QString& path) {
             QMimeData data;
             data.setUrls({path.contains(':') ? QUrl(path) : QUrl::fromLocalFile(path)});
             QDragEnterEvent enter({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(&window, &enter);
             QDropEvent drop({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(&window, &enter);
             if (enter.isAccepted()) QApplication::sendEvent(&window, &drop);
             return enter.isAccepted();
         };
@@ -240,21 +193,21 @@ private slots:
         QVERIFY(!drop(QStringLiteral("https://example.org/deals.pbn")));
         QCOMPARE(boxes(window), QStringList(5, QString()));
         QVERIFY(drop(source));
-        QCOMPARE(boxes(window), expectedBoxes(source));
+        QCOMPARE(boxes(window), shown);
 
         QDir::setCurrent(dir.path());
-        Quillotan second(fixedClock);
+        Quillotan second(testing_support::fixedClock);
         QCOMPARE(child<QFileDialog>(second, "CD1")->directory().absolutePath(),
                  QFileInfo(source).absolutePath());
-        QFile::remove(expectedBoxes(source)[1]);
+        QFile::remove(shown[1]);
         second.convertFile(QStringLiteral("Übungen/../Übungen/Woche 12.pbn"));
-        QCOMPARE(boxes(second), expectedBoxes(source));
-        QVERIFY(QFile::exists(expectedBoxes(source)[1]));
+        QCOMPARE(boxes(second), shown);
+        QVERIFY(QFile::exists(shown[1]));
     }
 
     void exitAndTheCloseBoxCloseTheWindow() {
         for (const bool byExit : {true, false}) {
-            Quillotan window(fixedClock);
+            Quillotan window(testing_support::fixedClock);
             window.show();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
             if (byExit) {
