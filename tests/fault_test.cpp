@@ -12,7 +12,9 @@
 #include <new>
 #include <set>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -47,17 +49,52 @@ std::string convertHere(const fs::path& source) {
     return {};
 }
 
-void copySource(Dir dir, const std::string& name = "deals") {
-    fs::copy_file(kCases / "no-preamble" / "deals.pbn", dir / (name + ".pbn"));
+// A path from UTF-8 text, whatever the platform's narrow encoding.
+fs::path pathOf(const std::string& text) { return std::u8string(text.begin(), text.end()); }
+std::string textOf(const fs::path& path) {
+    const auto text = path.u8string();
+    return {text.begin(), text.end()};
 }
 
-void earlierOutput(Dir dir, const char* name, fs::perms perms) {
+void copySource(Dir dir, const std::string& name = "deals") {
+    fs::copy_file(kCases / "no-preamble" / "deals.pbn", dir / pathOf(name + ".pbn"));
+}
+void earlier(Dir dir, const char* name, fs::perms perms) {
     copySource(dir);
     writeFile(dir / name, "earlier");
     fs::permissions(dir / name, perms);
 }
 
-#ifndef _WIN32
+// How each row prepares the folder.
+void nothing(Dir) {}
+void folderAsSource(Dir dir) { fs::create_directory(dir / "deals.pbn"); }
+void folderInTheWay(Dir dir) { copySource(dir), fs::create_directory(dir / "deals_13-18.lin"); }
+void readOnlyOutput(Dir dir) { earlier(dir, "deals_19-24.lin", fs::perms::owner_read); }
+void ownerOnlyOutput(Dir dir) { earlier(dir, "deals_1-6.lin", fs::perms(0600)); }
+void longName(Dir dir) { copySource(dir, kLong); }
+void nonLatinNames(Dir dir) {
+    fs::create_directory(dir / pathOf("Übungen")), copySource(dir, "Übungen/Неделя Σ 12");
+}
+void outOfMemory(Dir dir) {
+    copySource(dir);
+    onShowOutput = [](int index) { index == 1 ? throw std::bad_alloc() : void(); };
+}
+void unforeseen(Dir dir) {
+    copySource(dir);
+    onShowOutput = [](int) { throw std::runtime_error("refused"); };
+}
+
+#ifdef _WIN32
+// A file that another program holds open, sharing only reading with others.
+HANDLE held = INVALID_HANDLE_VALUE;
+void hold(const fs::path& path) {
+    held = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, 0);
+}
+void sourceHeld(Dir dir) { copySource(dir), hold(dir / "deals.pbn"); }
+void outputHeld(Dir dir) {
+    earlier(dir, "deals_19-24.lin", fs::perms::all), hold(dir / "deals_19-24.lin");
+}
+#else
 // The run's message, from a child process that sets its limits first.
 std::string convertInChild(const fs::path& source, void (*limit)()) {
     int ends[2];
@@ -92,6 +129,12 @@ void sizeLimit() {
     const rlimit limit{third, third};
     setrlimit(RLIMIT_FSIZE, &limit);
 }
+void sizeLimited(Dir dir) { earlier(dir, "deals_19-24.lin", fs::perms(0644)); }
+void folderNotWritable(Dir dir) { copySource(dir), fs::permissions(dir, fs::perms(0555)); }
+void sourceNotReadable(Dir dir) {
+    copySource(dir), fs::permissions(dir / "deals.pbn", fs::perms::none);
+}
+void pipeAsSource(Dir dir) { mkfifo((dir / "deals.pbn").c_str(), 0600); }
 #endif
 
 struct FaultRow {
@@ -110,7 +153,7 @@ class FaultTest : public testing::TestWithParam<FaultRow> {};
 TEST_P(FaultTest, SaysWhatAndLeavesNoPartialFile) {
     const auto& row = GetParam();
     TempDir dir;
-    const std::string folder = dir.path().generic_string();
+    const std::string folder = textOf(dir.path());
     row.prepare(dir.path());
     // What stood there before keeps its permission bits, and its content if the run failed.
     std::map<std::string, std::pair<std::string, fs::perms>> before;
@@ -120,24 +163,30 @@ TEST_P(FaultTest, SaysWhatAndLeavesNoPartialFile) {
                                                         entry.status().permissions()};
         }
     }
-    const fs::path source = folder + "/" + row.source + ".pbn";
+    const fs::path source = pathOf(folder + "/" + row.source + ".pbn");
     std::string message;
 #ifndef _WIN32
     if (row.limit) message = convertInChild(source, row.limit);
 #endif
     if (!row.limit) message = convertHere(source);
     onShowOutput = nullptr;
+#ifdef _WIN32
+    CloseHandle(held), held = INVALID_HANDLE_VALUE;
+#endif
 
     std::string sentence = row.sentence;
     if (const auto at = sentence.find("@DIR@"); at != sentence.npos) {
         sentence.replace(at, 5, folder);
     }
-    EXPECT_TRUE(sentence.empty() ? message.empty()
-                                 : message.find("\n" + sentence + "\n") != std::string::npos)
+    EXPECT_TRUE(sentence.empty() ? message.empty() : message.find("\n" + sentence) != message.npos)
         << message;
+    if (message.empty()) {  // the header names the source as it was given
+        const auto first = readFile(pathOf(folder + "/" + row.source + "_1-6.lin"));
+        EXPECT_NE(first.find("\r\n% Source file " + textOf(source) + "\r\n"), first.npos);
+    }
     std::set<std::string> left;
     for (const auto& entry : fs::directory_iterator(dir.path())) {
-        left.insert(entry.path().filename().string());
+        left.insert(textOf(entry.path().filename()));
     }
     EXPECT_EQ(left, row.left);
     for (const auto& [name, old] : before) {
@@ -152,67 +201,58 @@ constexpr auto kReadOnly = fs::perms::owner_read;
 constexpr auto kOwnerOnly = fs::perms::owner_read | fs::perms::owner_write;
 
 const FaultRow kRows[] = {
-    {"SourceMissing", [](Dir) {}, nullptr, "The source file does not exist.", {}},
+    {"SourceMissing", nothing, nullptr, "The source file does not exist.", {}},
     {"SourceIsAFolder",
-     [](Dir dir) { fs::create_directory(dir / "deals.pbn"); },
+     folderAsSource,
      nullptr,
      "The source is a folder, not a hand-record file.",
      {"deals.pbn"}},
     // Nothing of the run is written when one of the four names is taken.
     {"FolderInTheWay",
-     [](Dir dir) { copySource(dir), fs::create_directory(dir / "deals_13-18.lin"); },
+     folderInTheWay,
      nullptr,
      "Cannot create @DIR@/deals_13-18.lin: a folder of that name is in the way.",
      {"deals.pbn", "deals_13-18.lin"}},
     {"ReadOnlyOutput",
-     [](Dir dir) { earlierOutput(dir, "deals_19-24.lin", kReadOnly); },
+     readOnlyOutput,
      nullptr,
      "Cannot replace @DIR@/deals_19-24.lin: the file is read-only.",
      {"deals.pbn", "deals_19-24.lin"}},
-    {"ReplacedKeepsPermissions", [](Dir dir) { earlierOutput(dir, "deals_1-6.lin", kOwnerOnly); },
-     nullptr, "", kAll},
+    {"ReplacedKeepsPermissions", ownerOnlyOutput, nullptr, "", kAll},
     {"LongName",
-     [](Dir dir) { copySource(dir, kLong); },
+     longName,
      nullptr,
      "",
      {kLong + ".pbn", kLong + "_1-6.lin", kLong + "_7-12.lin", kLong + "_13-18.lin",
       kLong + "_19-24.lin"},
      kLong},
+    {"NonLatinNames", nonLatinNames, nullptr, "", {"Übungen"}, "Übungen/Неделя Σ 12"},
     {"OutOfMemory",
-     [](Dir dir) {
-         copySource(dir);
-         onShowOutput = [](int index) {
-             if (index == 1) throw std::bad_alloc();
-         };
-     },
+     outOfMemory,
      nullptr,
      "There was not enough memory.",
      {"deals.pbn", "deals_1-6.lin"}},
-    {"UnforeseenError",
-     [](Dir dir) {
-         copySource(dir);
-         onShowOutput = [](int) { throw std::runtime_error("refused"); };
-     },
-     nullptr,
-     "An unexpected error: refused.",
-     {"deals.pbn"}},
-#ifndef _WIN32
-    {"OutputCutShortBySizeLimit",
-     [](Dir dir) { earlierOutput(dir, "deals_19-24.lin", fs::perms(0644)); }, sizeLimit,
+    {"UnforeseenError", unforeseen, nullptr, "An unexpected error: refused.", {"deals.pbn"}},
+#ifdef _WIN32
+    {"SourceHeldOpen", sourceHeld, nullptr, "", kAll},
+    // The check before the run cannot see a lock: the run stops at that file.
+    {"OutputHeldOpen", outputHeld, nullptr, "Cannot write @DIR@/deals_19-24.lin: ", kAll},
+#else
+    {"OutputCutShortBySizeLimit", sizeLimited, sizeLimit,
      "Cannot write @DIR@/deals_19-24.lin: File too large.", kAll},
     {"FolderNotWritable",
-     [](Dir dir) { copySource(dir), fs::permissions(dir, fs::perms(0555)); },
+     folderNotWritable,
      asNobody,
      "Cannot create @DIR@/deals_1-6.lin: the folder does not exist or is not writable.",
      {"deals.pbn"}},
     {"SourceNotReadable",
-     [](Dir dir) { copySource(dir), fs::permissions(dir / "deals.pbn", fs::perms::none); },
+     sourceNotReadable,
      asNobody,
      "The source file cannot be opened for reading.",
      {"deals.pbn"}},
     // A plain open of a pipe would wait for a writer for ever.
     {"SourceIsAPipe",
-     [](Dir dir) { mkfifo((dir / "deals.pbn").c_str(), 0600); },
+     pipeAsSource,
      asNobody,
      "The source is not a file on disk (a pipe or a device, say).",
      {"deals.pbn"}},
