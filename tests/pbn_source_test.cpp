@@ -21,14 +21,29 @@ std::vector<std::string> linesOf(const TempDir& dir, std::string_view bytes) {
     return lines;
 }
 
-TEST(PbnSource, SplitsLinesAtLfAndCrLf) {
+std::string times(int count, const std::string& text) {
+    std::string all;
+    while (count-- > 0) all += text;
+    return all;
+}
+
+TEST(PbnSource, SplitsLinesAndDecodes) {
     TempDir dir;
-    using Lines = std::vector<std::string>;
-    EXPECT_EQ(linesOf(dir, ""), Lines{});
-    EXPECT_EQ(linesOf(dir, "a\nb\r\n\r\n\nlast"), (Lines{"a", "b", "", "", "last"}));
-    EXPECT_EQ(linesOf(dir, "a\r\n"), Lines{"a"});
-    EXPECT_EQ(linesOf(dir, "a\rb\n"), Lines{"a\rb"});                    // a lone CR ends no line
-    EXPECT_EQ(linesOf(dir, "\xe9t\xe9\0x\n"s), Lines{"\xe9t\xe9\0x"s});  // bytes as they are
+    const std::pair<std::string, std::vector<std::string>> rows[] = {
+        {"", {}},
+        {"a\nb\r\n\r\n\nlast", {"a", "b", "", "", "last"}},
+        {"a\rb\n", {"a\rb"}},                    // a lone CR ends no line
+        {"\xe9t\xe9\0x\n"s, {"\xe9t\xe9\0x"s}},  // bytes as they are
+        {"\xEF\xBB\xBF\xEF\xBB\xBF",
+         {"\xEF\xBB\xBF"}},  // a UTF-8 mark at the start only is dropped
+        // UTF-16 of é and U+1F600 (a surrogate pair), then a lone half of each kind, an odd byte
+        {"\xFF\xFE\xE9\0=\xD8\0\xDE\n\0=\xD8z\0\0\xDCz"s, {"\u00E9\U0001F600", "\uFFFDz\uFFFD"}},
+        {"\xFE\xFF\0a\0\r\0\n\xD8="s, {"a", "\uFFFD"}},
+        // a pair split between two blocks
+        {"\xFF\xFE" + times(8190, "a\0"s) + "=\xD8\0\xDE"s,
+         {std::string(8190, 'a') + "\U0001F600"}},
+    };
+    for (const auto& [bytes, lines] : rows) EXPECT_EQ(linesOf(dir, bytes), lines) << bytes.size();
 }
 
 TEST(PbnSource, ReadsLinesAcrossBlocksUpToTheLimit) {

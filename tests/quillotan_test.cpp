@@ -205,19 +205,13 @@ private slots:
         QVERIFY(QFile::exists(shown[1]));
     }
 
-    void exitAndTheCloseBoxCloseTheWindow() {
-        for (const bool byExit : {true, false}) {
-            Quillotan window(testing_support::fixedClock);
-            window.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&window));
-            if (byExit) {
-                QTest::mouseClick(child<QPushButton>(window, "ComExit"), Qt::LeftButton);
-            } else {
-                window.close();
-            }
-            QVERIFY(!window.isVisible());
-            QVERIFY(!QApplication::activeModalWidget());  // no question asked
-        }
+    void exitClosesTheWindowWithoutAQuestion() {
+        Quillotan window(testing_support::fixedClock);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::mouseClick(child<QPushButton>(window, "ComExit"), Qt::LeftButton);
+        QVERIFY(!window.isVisible());
+        QVERIFY(!QApplication::activeModalWidget());
     }
 };
 

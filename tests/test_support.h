@@ -4,6 +4,9 @@
 #include "fixed_run.h"
 
 #include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
 #include <string>
 #include <string_view>
 
@@ -14,8 +17,16 @@ namespace fs = std::filesystem;
 // A fresh folder per test, removed with everything in it afterwards.
 class TempDir {
 public:
-    TempDir();
-    ~TempDir();
+    TempDir()
+        : path_(fs::temp_directory_path() /
+                ("quillotan-test-" + std::to_string(std::random_device{}()))) {
+        fs::create_directories(path_);
+    }
+    ~TempDir() {
+        std::error_code error;
+        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, error);
+        fs::remove_all(path_, error);
+    }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
@@ -26,7 +37,15 @@ private:
     fs::path path_;
 };
 
-void writeFile(const fs::path& path, std::string_view bytes);
-std::string readFile(const fs::path& path);
+inline void writeFile(const fs::path& path, std::string_view bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string readFile(const fs::path& path) {
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
+}
 
 }  // namespace testing_support
