@@ -7,9 +7,9 @@ convert=("${@:2}" "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
-cp "$here/cases/bigdeal2-24/deals.pbn" good.pbn
-cp "$here/cases/bigdeal-14/deals.pbn" bad.pbn
-cp "$here/cases/deal-checks/deals.pbn" checks.pbn
+cp "$here/cases/bigdeal2_24/deals.pbn" good.pbn
+cp "$here/cases/bigdeal_14/deals.pbn" bad.pbn
+cp "$here/cases/deal_checks/deals.pbn" checks.pbn
 failed=0
 expect() {  # expect STATUS STDOUT STDERR-PATTERN ARGS...
     local out err status

@@ -9,8 +9,8 @@ trap 'rm -rf "$prefix"' EXIT
 cmake --install "$1" --prefix "$prefix" >/dev/null
 desktop-file-validate "$prefix/share/applications/quillotan.desktop"
 update-mime-database "$prefix/share/mime"
-cp "$here/cases/bigdeal2-24/deals.pbn" "$prefix/percent.pbn"
-cp "$here/cases/dealer-export-24/deals.pbn" "$prefix/EVENT.PBN"
+cp "$here/cases/bigdeal2_24/deals.pbn" "$prefix/percent.pbn"
+cp "$here/cases/dealer_export_24/deals.pbn" "$prefix/EVENT.PBN"
 for file in percent.pbn EVENT.PBN; do
     type=$(XDG_DATA_DIRS="$prefix/share:/usr/share" gio info -a standard::content-type \
         "$prefix/$file" | sed -n 's/^ *standard::content-type: //p')

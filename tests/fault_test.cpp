@@ -57,7 +57,7 @@ std::string textOf(const fs::path& path) {
 }
 
 void copySource(Dir dir, const std::string& name = "deals") {
-    fs::copy_file(kCases / "no-preamble" / "deals.pbn", dir / pathOf(name + ".pbn"));
+    fs::copy_file(kCases / "no_preamble" / "deals.pbn", dir / pathOf(name + ".pbn"));
 }
 void earlier(Dir dir, const char* name, fs::perms perms) {
     copySource(dir);
@@ -97,35 +97,29 @@ void outputHeld(Dir dir) {
 #else
 // The run's message, from a child process that sets its limits first.
 std::string convertInChild(const fs::path& source, void (*limit)()) {
-    int ends[2];
-    if (pipe(ends) != 0) throw std::runtime_error("pipe");
+    TempDir out;
+    fs::permissions(out.path(), fs::perms::all);
     if (fork() == 0) {
-        close(ends[0]);
         limit();
         alarm(10);  // a run that waits is killed
-        const std::string message = convertHere(source);
-        _exit(write(ends[1], message.data(), message.size()) < 0 ? 3 : 0);
+        writeFile(out / "message", convertHere(source));
+        _exit(0);
     }
-    close(ends[1]);
-    std::string message;
-    char buffer[4096];
-    for (ssize_t n; (n = read(ends[0], buffer, sizeof buffer)) > 0;) message.append(buffer, n);
-    close(ends[0]);
     int status = 0;
     wait(&status);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
-    return message;
+    EXPECT_EQ(status, 0) << "the child did not end normally";
+    return readFile(out / "message");
 }
 
 // Root may touch everything: the child drops to nobody.
 void asNobody() {
-    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(4);
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(1);
 }
 
 // The first three files fit under the limit; the fourth, with its two filler lines, does not.
 void sizeLimit() {
     std::signal(SIGXFSZ, SIG_IGN);
-    const auto third = fs::file_size(kCases / "no-preamble" / "deals_13-18.lin") + 100;
+    const auto third = fs::file_size(kCases / "no_preamble" / "deals_13-18.lin") + 100;
     const rlimit limit{third, third};
     setrlimit(RLIMIT_FSIZE, &limit);
 }

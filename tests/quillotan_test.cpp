@@ -18,8 +18,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <functional>
-
 class QuillotanTest : public QObject {
     Q_OBJECT
 
@@ -51,9 +49,9 @@ class QuillotanTest : public QObject {
                 base + "_19-24.lin"};
     }
 
-    // Does action, picking pick in the open-file dialog it opens (an empty pick dismisses
+    // Clicks Get Deal File and picks pick in the open-file dialog (an empty pick dismisses
     // it); closes the message box that follows and returns its icon, title and text.
-    static QString answering(const QString& pick, const std::function<void()>& action) {
+    static QString clickGetDealFile(Quillotan& window, const QString& pick) {
         QString box;
         QTimer timer;
         connect(&timer, &QTimer::timeout, [&] {
@@ -70,14 +68,8 @@ class QuillotanTest : public QObject {
             }
         });
         timer.start(10);
-        action();
+        QTest::mouseClick(child<QPushButton>(window, "ComDeal"), Qt::LeftButton);
         return box;
-    }
-
-    static QString clickGetDealFile(Quillotan& window, const QString& pick) {
-        return answering(pick, [&window] {
-            QTest::mouseClick(child<QPushButton>(window, "ComDeal"), Qt::LeftButton);
-        });
     }
 
 private slots:
@@ -130,7 +122,7 @@ private slots:
 
     // A dismissed dialog writes nothing; a chosen file is converted whatever the boxes hold.
     void convertsTheChosenFile() {
-        const QStringList shown = copyCase("bigdeal2-24");
+        const QStringList shown = copyCase("bigdeal2_24");
         Quillotan window(testing_support::fixedClock);
         window.show();
         QCOMPARE(clickGetDealFile(window, QString()), QString());
@@ -156,7 +148,7 @@ private slots:
         Quillotan window(testing_support::fixedClock);
         window.show();
         const QString title = window.windowTitle();
-        QStringList shown = copyCase("bigdeal-14");
+        QStringList shown = copyCase("bigdeal_14");
         QCOMPARE(
             clickGetDealFile(window, source),
             QString::number(QMessageBox::Critical) + " " + title + "\nCould not convert " + source +
@@ -164,8 +156,8 @@ private slots:
                 "\nWritten before the stop: " +
                 shown[1] + ", " + shown[2] + ".\nNot written: " + shown[3] + ", " + shown[4] + ".");
 
-        shown = copyCase("deal-checks");
-        QFile findings(QStringLiteral(CASES_DIR "/deal-checks/findings.txt"));
+        shown = copyCase("deal_checks");
+        QFile findings(QStringLiteral(CASES_DIR "/deal_checks/findings.txt"));
         QVERIFY(findings.open(QIODevice::ReadOnly));
         QCOMPARE(clickGetDealFile(window, source) + "\n",
                  QString::number(QMessageBox::Warning) + " " + title +
@@ -177,7 +169,7 @@ private slots:
     // A file dropped or named on the command line converts as if picked; the next window's
     // dialog starts in its folder.
     void convertsAFileDroppedOrGiven() {
-        const QStringList shown = copyCase("bigdeal2-24");
+        const QStringList shown = copyCase("bigdeal2_24");
         Quillotan window(testing_support::fixedClock);
         window.show();
         const auto drop = [&window](const QString& path) {

@@ -11,60 +11,37 @@ namespace conversion {
 namespace {
 
 TEST(Tables, InsertSuits) {
-    const std::pair<const char*, const char*> rows[] = {{"AKQ2.JT9.876.543", "SAKQ2HJT9D876C543"},
-                                                        {"AKQJ..T98765.432", "SAKQJHDT98765C432"},
-                                                        {"AKQJ.T98.765432.", "SAKQJHT98D765432C"},
-                                                        {"AKQ.JT9", "SAKQHJT9"},
-                                                        {"A.K.Q.J.T", "SAHKDQCJ.T"},
-                                                        {"", "S"}};
+    const char* rows[][2] = {{"AKQ2.JT9.876.543", "SAKQ2HJT9D876C543"},
+                             {"AKQJ..T98765.432", "SAKQJHDT98765C432"},
+                             {"AKQJ.T98.765432.", "SAKQJHT98D765432C"},
+                             {"AKQ.JT9", "SAKQHJT9"},
+                             {"A.K.Q.J.T", "SAHKDQCJ.T"},
+                             {"", "S"}};
     for (const auto& [pbn, lin] : rows) EXPECT_EQ(InsertSuits(pbn), lin) << pbn;
 }
 
-// Each hand names its seat in spades, so that a wrong choice shows in the record.
-BoardFields dealListedFrom(int first, const char* dealer, const char* vulnerability,
-                           char firstSeat) {
-    BoardFields board;
-    board.number = 1;
-    board.dealer = dealer;
-    board.vulnerability = vulnerability;
-    board.firstSeat = firstSeat;
-    for (int i = 0; i < 4; ++i) board.hands.push_back(std::string(1, "NESW"[(first + i) % 4]));
-    return board;
-}
-
-// Whatever the dealer and whichever seat the deal starts with, the record carries South's,
-// West's and North's hands.
-TEST(Tables, HandsBySeat) {
-    struct Row {
-        const char* dealer;
-        char firstSeat;  // the letter before the colon
-        int listedFrom;  // index into N, E, S, W of the deal's first hand
-        const char* start;
-    };
-    const Row rows[] = {{"N", 'N', 0, "3SS,SW,SN"}, {"E", 'E', 1, "4SS,SW,SN"},
-                        {"S", 'S', 2, "1SS,SW,SN"}, {"W", 'W', 3, "2SS,SW,SN"},
-                        {"E", 'N', 0, "4SS,SW,SN"}, {"W", 'N', 0, "2SS,SW,SN"}};
-    for (const auto& row : rows) {
-        RecordState state;
-        const auto record =
-            buildDealRecord(dealListedFrom(row.listedFrom, row.dealer, "", row.firstSeat), state);
-        EXPECT_EQ(record.substr(9, 9), row.start) << row.dealer << " " << row.firstSeat;
-    }
-}
-
-// A dealer letter or vulnerability word that is not recognised keeps the previous board's.
-TEST(Tables, DealerAndVulnerabilityCarryOver) {
-    const std::array<const char*, 3> rows[] = {
-        {"W", "#", "2|"},  // nothing recognised yet: no vulnerability
-        {"n", "EW", "2|E"},  {"", "Both", "2|B"}, {"S", "none", "1|B"}, {"E", "Love", "4|0"},
-        {"N", "All", "3|B"}, {"N", "-", "3|0"},   {"N", "NS", "3|N"},   {"N", "", "3|N"},
-    };
+// Boards of one run, each hand named by its seat: the record takes South's, West's and North's
+// hands whichever seat the deal starts with; a dealer or vulnerability not recognised keeps
+// the previous board's.
+TEST(Tables, SeatsDealerAndVulnerability) {
+    const char* rows[][4] = {
+        {"W", "#", "W", "2SS,SW,SN|"},  // nothing recognised yet: no vulnerability
+        {"n", "EW", "N", "2SS,SW,SN|E"},   {"", "Both", "E", "2SS,SW,SN|B"},
+        {"S", "none", "S", "1SS,SW,SN|B"}, {"E", "Love", "W", "4SS,SW,SN|0"},
+        {"N", "All", "N", "3SS,SW,SN|B"},  {"N", "-", "S", "3SS,SW,SN|0"},
+        {"N", "NS", "E", "3SS,SW,SN|N"},   {"N", "", "W", "3SS,SW,SN|N"}};
     RecordState state;
-    for (const auto& [dealer, vulnerability, codes] : rows) {
-        const auto record = buildDealRecord(dealListedFrom(0, dealer, vulnerability, 'N'), state);
+    for (const auto& [dealer, vulnerability, first, expected] : rows) {
+        BoardFields board;
+        board.number = 1, board.dealer = dealer, board.vulnerability = vulnerability;
+        board.firstSeat = *first;
+        for (int i = 0; i < 4; ++i) {
+            board.hands.emplace_back(1, "NESW"[(std::string_view("NESW").find(*first) + i) % 4]);
+        }
+        const auto record = buildDealRecord(board, state);
         const auto sv = record.find("|sv|") + 4;
-        EXPECT_EQ(record.substr(9, 1) + "|" + record.substr(sv, record.size() - sv - 5), codes)
-            << dealer << " " << vulnerability;
+        EXPECT_EQ(record.substr(9, 10) + record.substr(sv, record.size() - sv - 5), expected)
+            << dealer << " " << vulnerability << " " << first;
     }
 }
 
