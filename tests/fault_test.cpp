@@ -51,10 +51,6 @@ std::string convertHere(const fs::path& source) {
 
 // A path from UTF-8 text, whatever the platform's narrow encoding.
 fs::path pathOf(const std::string& text) { return std::u8string(text.begin(), text.end()); }
-std::string textOf(const fs::path& path) {
-    const auto text = path.u8string();
-    return {text.begin(), text.end()};
-}
 
 void copySource(Dir dir, const std::string& name = "deals") {
     fs::copy_file(kCases / "no_preamble" / "deals.pbn", dir / pathOf(name + ".pbn"));
@@ -147,7 +143,7 @@ class FaultTest : public testing::TestWithParam<FaultRow> {};
 TEST_P(FaultTest, SaysWhatAndLeavesNoPartialFile) {
     const auto& row = GetParam();
     TempDir dir;
-    const std::string folder = textOf(dir.path());
+    const std::string folder = pathText(dir.path());
     row.prepare(dir.path());
     // What stood there before keeps its permission bits, and its content if the run failed.
     std::map<std::string, std::pair<std::string, fs::perms>> before;
@@ -176,11 +172,11 @@ TEST_P(FaultTest, SaysWhatAndLeavesNoPartialFile) {
         << message;
     if (message.empty()) {  // the header names the source as it was given
         const auto first = readFile(pathOf(folder + "/" + row.source + "_1-6.lin"));
-        EXPECT_NE(first.find("\r\n% Source file " + textOf(source) + "\r\n"), first.npos);
+        EXPECT_NE(first.find("\r\n% Source file " + pathText(source) + "\r\n"), first.npos);
     }
     std::set<std::string> left;
     for (const auto& entry : fs::directory_iterator(dir.path())) {
-        left.insert(textOf(entry.path().filename()));
+        left.insert(pathText(entry.path().filename()));
     }
     EXPECT_EQ(left, row.left);
     for (const auto& [name, old] : before) {

@@ -1,5 +1,6 @@
 // What only the window does: its start state, the real open-file dialog, the message boxes,
-// a file dropped or named on the command line, and Exit. Sources come from the case folders.
+// and a file dropped or named on the command line (Exit: the keyboard test). Sources come
+// from the case folders.
 
 #include "quillotan.h"
 
@@ -195,15 +196,6 @@ private slots:
         second.convertFile(QStringLiteral("Übungen/../Übungen/Woche 12.pbn"));
         QCOMPARE(boxes(second), shown);
         QVERIFY(QFile::exists(shown[1]));
-    }
-
-    void exitClosesTheWindowWithoutAQuestion() {
-        Quillotan window(testing_support::fixedClock);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QTest::mouseClick(child<QPushButton>(window, "ComExit"), Qt::LeftButton);
-        QVERIFY(!window.isVisible());
-        QVERIFY(!QApplication::activeModalWidget());
     }
 };
 
