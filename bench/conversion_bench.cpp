@@ -6,6 +6,7 @@
 //   peak heap of both runs the same   (independent of the source's size)
 
 #include "conversion_run.h"
+#include "deal_check.h"
 #include "fixed_run.h"
 #include "heap_counter.h"
 #include "lin_record.h"
@@ -16,6 +17,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -185,11 +187,65 @@ void BM_BuildRecords24(benchmark::State& state) {
     }
 }
 
+// The deal checks alone, on the 24 boards of a run.
+void BM_CheckDeals24(benchmark::State& state) {
+    std::vector<conversion::BoardFields> fields(24);
+    conversion::PbnReader reader(layoutOf(state).source);
+    reader.readPreamble(8);
+    for (auto& board : fields) reader.nextBoard(board);
+    for (auto _ : state) benchmark::DoNotOptimize(conversion::checkDeals(fields));
+}
+
+// The command-line converter: 100 sources in one call, against the floor of writing their
+// 400 files.
+constexpr int kCliSources = 100;
+
+fs::path cliFolder() {
+    const fs::path folder = fixture().dir / "cli";
+    if (!fs::exists(folder)) {
+        fs::create_directories(folder);
+        for (int i = 0; i < kCliSources; ++i) {
+            fs::copy_file(fixture().layouts[1].source,
+                          folder / ("week" + std::to_string(i) + ".pbn"));
+        }
+    }
+    return folder;
+}
+
+void BM_Cli100(benchmark::State& state) {
+    std::string command = "cd '" + cliFolder().string() + "' && '" QUILLOTAN_CONVERT "'";
+    for (int i = 0; i < kCliSources; ++i) command += " week" + std::to_string(i) + ".pbn";
+    command += " >/dev/null";
+    for (auto _ : state) {
+        if (std::system(command.c_str()) != 0) state.SkipWithError("the converter failed");
+    }
+}
+
+void BM_WriteFloor400(benchmark::State& state) {
+    const auto& outputs = fixture().layouts[1].outputs;
+    const fs::path folder = cliFolder();
+    for (auto _ : state) {
+        for (int n = 0; n < kCliSources; ++n) {
+            const auto names = Fixture::outputsFor(folder / ("floor" + std::to_string(n)));
+            for (int i = 0; i < 4; ++i) {
+                const fs::path temporary = fs::path(names[i]) += ".tmp";
+                std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+                file.write(outputs[i].data(), static_cast<std::streamsize>(outputs[i].size()));
+                file.close();
+                fs::rename(temporary, names[i]);
+            }
+        }
+    }
+}
+
 BENCHMARK(BM_WriteFloor)->DenseRange(0, kLayouts - 1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WholeRun)->DenseRange(0, kLayouts - 1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RunWith100MBTail)->DenseRange(0, kLayouts - 1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Read24)->DenseRange(0, kLayouts - 1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BuildRecords24)->Arg(0)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CheckDeals24)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_WriteFloor400)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Cli100)->Unit(benchmark::kMillisecond);
 
 // Prints the table as usual and keeps each benchmark's time and counters for the ratios.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -228,6 +284,16 @@ public:
             std::printf("  peak heap, 100 MB tail       %.0f bytes  (target: the same)\n",
                         largePeak);
             met = met && toFloor <= 1.5 && toPlain <= 1.2 && largePeak <= plainPeak;
+        }
+        if (times_.count("BM_CheckDeals24/1") && times_.count("BM_WholeRun/1")) {
+            const double checks = times_.at("BM_CheckDeals24/1") / times_.at("BM_WholeRun/1");
+            std::printf("\ndeal checks / whole run       %.3f  (target <= 0.05)\n", checks);
+            met = met && checks <= 0.05;
+        }
+        if (times_.count("BM_Cli100/") && times_.count("BM_WriteFloor400/")) {
+            const double cli = times_.at("BM_Cli100/") / times_.at("BM_WriteFloor400/");
+            std::printf("converter, 100 sources / floor %.2f  (target <= 1.5)\n", cli);
+            met = met && cli <= 1.5;
         }
         std::printf("%s\n", met ? "targets met" : "TARGETS MISSED");
         return met ? 0 : 1;
