@@ -150,18 +150,19 @@ void BM_WholeRun(benchmark::State& state) { runOn(state, layoutOf(state).source)
 void BM_RunWith100MBTail(benchmark::State& state) { runOn(state, layoutOf(state).large); }
 
 // The floor: the same four files' bytes, each written under a temporary name and renamed.
-void BM_WriteFloor(benchmark::State& state) {
-    const auto& outputs = layoutOf(state).outputs;
-    const auto names = Fixture::outputsFor(fixture().dir / "floor");
-    for (auto _ : state) {
-        for (int i = 0; i < 4; ++i) {
-            const fs::path temporary = fs::path(names[i]) += ".tmp";
-            std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-            file.write(outputs[i].data(), static_cast<std::streamsize>(outputs[i].size()));
-            file.close();
-            fs::rename(temporary, names[i]);
-        }
+void writeFloor(const fs::path& base, const std::array<std::string, 4>& outputs) {
+    const auto names = Fixture::outputsFor(base);
+    for (int i = 0; i < 4; ++i) {
+        const fs::path temporary = fs::path(names[i]) += ".tmp";
+        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+        file.write(outputs[i].data(), static_cast<std::streamsize>(outputs[i].size()));
+        file.close();
+        fs::rename(temporary, names[i]);
     }
+}
+
+void BM_WriteFloor(benchmark::State& state) {
+    for (auto _ : state) writeFloor(fixture().dir / "floor", layoutOf(state).outputs);
 }
 
 // Reading the 24 boards alone, and building their records from what was read.
@@ -222,18 +223,10 @@ void BM_Cli100(benchmark::State& state) {
 }
 
 void BM_WriteFloor400(benchmark::State& state) {
-    const auto& outputs = fixture().layouts[1].outputs;
     const fs::path folder = cliFolder();
     for (auto _ : state) {
         for (int n = 0; n < kCliSources; ++n) {
-            const auto names = Fixture::outputsFor(folder / ("floor" + std::to_string(n)));
-            for (int i = 0; i < 4; ++i) {
-                const fs::path temporary = fs::path(names[i]) += ".tmp";
-                std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-                file.write(outputs[i].data(), static_cast<std::streamsize>(outputs[i].size()));
-                file.close();
-                fs::rename(temporary, names[i]);
-            }
+            writeFloor(folder / ("floor" + std::to_string(n)), fixture().layouts[1].outputs);
         }
     }
 }
