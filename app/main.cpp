@@ -1,6 +1,7 @@
 #include "quillotan.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QTimer>
 
 // quillotan [FILE.pbn]: the window; a file named on the command line is converted at once,
@@ -9,13 +10,24 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Quillotan"));
     QApplication::setApplicationName(QStringLiteral("quillotan"));
+    QApplication::setApplicationVersion(QStringLiteral(QUILLOTAN_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("quillotan"));
+
+    QCommandLineParser options;
+    options.setApplicationDescription(
+        QStringLiteral("Splits a 24-board PBN hand record into four LIN files of six boards."));
+    options.addHelpOption();
+    options.addVersionOption();
+    options.addPositionalArgument(QStringLiteral("file"),
+                                  QStringLiteral("A PBN file to convert at once."),
+                                  QStringLiteral("[FILE.pbn]"));
+    options.process(app);
+
     Quillotan window;
     window.show();
-    const QStringList arguments = QApplication::arguments();
-    if (arguments.size() > 1) {
-        QTimer::singleShot(0, &window,
-                           [&window, file = arguments.at(1)] { window.convertFile(file); });
+    if (!options.positionalArguments().isEmpty()) {
+        const QString file = options.positionalArguments().first();
+        QTimer::singleShot(0, &window, [&window, file] { window.convertFile(file); });
     }
     return QApplication::exec();
 }

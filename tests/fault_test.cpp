@@ -187,8 +187,6 @@ TEST_P(FaultTest, SaysWhatAndLeavesNoPartialFile) {
 
 const std::set<std::string> kAll = {"deals.pbn", "deals_1-6.lin", "deals_7-12.lin",
                                     "deals_13-18.lin", "deals_19-24.lin"};
-constexpr auto kReadOnly = fs::perms::owner_read;
-constexpr auto kOwnerOnly = fs::perms::owner_read | fs::perms::owner_write;
 
 const FaultRow kRows[] = {
     {"SourceMissing", nothing, nullptr, "The source file does not exist.", {}},

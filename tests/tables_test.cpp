@@ -1,14 +1,62 @@
-// Tables for what is smaller than a whole run: hands, seats, dealer and vulnerability codes,
-// and the timestamp.
+// Tables for what is smaller than a whole run: the source's lines, hands, seats, dealer and
+// vulnerability codes, the timestamp and the warning's text.
 
 #include "deal_check.h"
 #include "lin_record.h"
+#include "pbn_source.h"
+#include "test_support.h"
 #include "timestamp.h"
 
 #include <gtest/gtest.h>
 
 namespace conversion {
 namespace {
+
+using namespace testing_support;
+using namespace std::string_literals;
+
+std::vector<std::string> linesOf(const TempDir& dir, std::string_view bytes) {
+    writeFile(dir / "source.pbn", bytes);
+    PbnSource source(dir / "source.pbn");
+    std::vector<std::string> lines;
+    std::string line;
+    while (source.readLine(line)) lines.push_back(line);
+    return lines;
+}
+
+std::string times(int count, const std::string& text) {
+    std::string all;
+    while (count-- > 0) all += text;
+    return all;
+}
+
+TEST(Tables, SplitsLinesAndDecodes) {
+    TempDir dir;
+    const std::pair<std::string, std::vector<std::string>> rows[] = {
+        {"", {}},
+        {"a\nb\r\n\r\n\nlast", {"a", "b", "", "", "last"}},
+        {"a\rb\n", {"a\rb"}},                    // a lone CR ends no line
+        {"\xe9t\xe9\0x\n"s, {"\xe9t\xe9\0x"s}},  // bytes as they are
+        {"\xEF\xBB\xBF\xEF\xBB\xBF",
+         {"\xEF\xBB\xBF"}},  // a UTF-8 mark at the start only is dropped
+        // UTF-16 of é and U+1F600 (a surrogate pair), then a lone half of each kind, an odd byte
+        {"\xFF\xFE\xE9\0=\xD8\0\xDE\n\0=\xD8z\0\0\xDCz"s, {"\u00E9\U0001F600", "\uFFFDz\uFFFD"}},
+        {"\xFE\xFF\0a\0\r\0\n\xD8="s, {"a", "\uFFFD"}},
+        // a pair split between two blocks
+        {"\xFF\xFE" + times(8190, "a\0"s) + "=\xD8\0\xDE"s,
+         {std::string(8190, 'a') + "\U0001F600"}},
+    };
+    for (const auto& [bytes, lines] : rows) EXPECT_EQ(linesOf(dir, bytes), lines) << bytes.size();
+}
+
+// Lines run across the reader's blocks up to the limit; a longer one is refused.
+TEST(Tables, LinesUpToTheLimit) {
+    TempDir dir;
+    const std::string longest(kMaxLineLength, 'x');
+    EXPECT_EQ(linesOf(dir, longest + "\r\n" + longest), (std::vector{longest, longest}));
+    EXPECT_THROW(linesOf(dir, "first\n" + longest + "x\n"), Fault);
+    EXPECT_THROW(linesOf(dir, longest + "xx\r\n"), Fault);
+}
 
 TEST(Tables, InsertSuits) {
     const char* rows[][2] = {{"AKQ2.JT9.876.543", "SAKQ2HJT9D876C543"},
