@@ -32,12 +32,14 @@ std::string replaced(std::string text, std::string_view from, std::string_view t
     return text;
 }
 
-// The files of a folder by name, less its source and README, with @DIR@ made folder.
-std::map<std::string, std::string> filesOf(const fs::path& dir, std::string_view folder) {
+// The files of a folder by name (a temporary file left behind among them), less its source
+// and README, with @DIR@ made folder.
+std::map<std::string, std::string> filesOf(const fs::path& dir, std::string_view folder,
+                                           const fs::path& source) {
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::directory_iterator(dir)) {
         const auto name = entry.path().filename();
-        if (entry.is_regular_file() && !isSource(name) && name != "README") {
+        if (entry.is_regular_file() && name != source.filename() && name != "README") {
             files[name.string()] = replaced(readFile(entry.path()), "@DIR@", folder);
         }
     }
@@ -72,14 +74,14 @@ TEST_P(CaseTest, GivesTheExpectedFiles) {
     } catch (const ConversionError& error) {
         got["error.txt"] = error.what();
     }
-    got.merge(filesOf(work.path(), folder));
+    got.merge(filesOf(work.path(), folder, source));
     if (std::getenv("QUILLOTAN_UPDATE_CASES")) {
         for (const auto& [name, bytes] : got) {
             writeFile(expected / name, replaced(bytes, folder, "@DIR@"));
         }
         return;
     }
-    EXPECT_EQ(got, filesOf(expected, folder));
+    EXPECT_EQ(got, filesOf(expected, folder, source));
 }
 
 std::vector<std::string> caseNames() {
