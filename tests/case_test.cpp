@@ -51,14 +51,14 @@ class CaseTest : public testing::TestWithParam<std::string> {};
 TEST_P(CaseTest, GivesTheExpectedFiles) {
     const fs::path expected = kCases / GetParam();
     TempDir work, other;
-    const std::string folder = work.path().generic_string();
+    const std::string folder = work.path.generic_string();
     fs::path source;
     for (const auto& entry : fs::directory_iterator(expected)) {
         if (!entry.is_regular_file() || !isSource(entry.path())) continue;
         source = folder + "/" + entry.path().filename().string();
         fs::copy_file(entry.path(), source);
     }
-    if (fs::exists(expected / "before")) fs::copy(expected / "before", work.path());
+    if (fs::exists(expected / "before")) fs::copy(expected / "before", work.path);
 
     // The window has converted a source with a longer preamble before.
     RunState state;
@@ -74,7 +74,7 @@ TEST_P(CaseTest, GivesTheExpectedFiles) {
     } catch (const ConversionError& error) {
         got["error.txt"] = error.what();
     }
-    got.merge(filesOf(work.path(), folder, source));
+    got.merge(filesOf(work.path, folder, source));
     if (std::getenv("QUILLOTAN_UPDATE_CASES")) {
         for (const auto& [name, bytes] : got) {
             writeFile(expected / name, replaced(bytes, folder, "@DIR@"));

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <map>
 #include <new>
 #include <set>
 
@@ -55,10 +54,13 @@ fs::path pathOf(const std::string& text) { return std::u8string(text.begin(), te
 void copySource(Dir dir, const std::string& name = "deals") {
     fs::copy_file(kCases / "no_preamble" / "deals.pbn", dir / pathOf(name + ".pbn"));
 }
+std::pair<std::string, fs::perms> kept;  // an earlier output that stands beside the source
+
 void earlier(Dir dir, const char* name, fs::perms perms) {
     copySource(dir);
     writeFile(dir / name, "earlier");
     fs::permissions(dir / name, perms);
+    kept = {name, fs::status(dir / name).permissions()};
 }
 
 // How each row prepares the folder.
@@ -94,7 +96,7 @@ void outputHeld(Dir dir) {
 // The run's message, from a child process that sets its limits first.
 std::string convertInChild(const fs::path& source, void (*limit)()) {
     TempDir out;
-    fs::permissions(out.path(), fs::perms::all);
+    fs::permissions(out.path, fs::perms::all);
     if (fork() == 0) {
         limit();
         alarm(10);  // a run that waits is killed
@@ -130,9 +132,9 @@ void pipeAsSource(Dir dir) { mkfifo((dir / "deals.pbn").c_str(), 0600); }
 struct FaultRow {
     const char* name;
     std::function<void(Dir)> prepare;  // writes the source and what else stands beside it
-    void (*limit)();                   // set in a child first; none: run here
     std::string sentence;              // what the message says, @DIR@ the folder; empty: no error
-    std::set<std::string> left;        // what the folder holds afterwards
+    std::string left;                  // what the folder holds afterwards, in name order
+    void (*limit)() = nullptr;         // set in a child first; none: run here
     std::string source = "deals";
 };
 
@@ -143,16 +145,8 @@ class FaultTest : public testing::TestWithParam<FaultRow> {};
 TEST_P(FaultTest, SaysWhatAndLeavesNoPartialFile) {
     const auto& row = GetParam();
     TempDir dir;
-    const std::string folder = pathText(dir.path());
-    row.prepare(dir.path());
-    // What stood there before keeps its permission bits, and its content if the run failed.
-    std::map<std::string, std::pair<std::string, fs::perms>> before;
-    for (const auto& entry : fs::directory_iterator(dir.path())) {
-        if (entry.path().extension() == ".lin" && entry.is_regular_file()) {
-            before[entry.path().filename().string()] = {readFile(entry.path()),
-                                                        entry.status().permissions()};
-        }
-    }
+    const std::string folder = pathText(dir.path);
+    row.prepare(dir.path);
     const fs::path source = pathOf(folder + "/" + row.source + ".pbn");
     std::string message;
 #ifndef _WIN32
@@ -174,76 +168,55 @@ TEST_P(FaultTest, SaysWhatAndLeavesNoPartialFile) {
         const auto first = readFile(pathOf(folder + "/" + row.source + "_1-6.lin"));
         EXPECT_NE(first.find("\r\n% Source file " + pathText(source) + "\r\n"), first.npos);
     }
-    std::set<std::string> left;
-    for (const auto& entry : fs::directory_iterator(dir.path())) {
-        left.insert(pathText(entry.path().filename()));
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir.path)) {
+        names.insert(pathText(entry.path().filename()));
     }
+    std::string left;
+    for (const auto& name : names) left += (left.empty() ? "" : " ") + name;
     EXPECT_EQ(left, row.left);
-    for (const auto& [name, old] : before) {
-        EXPECT_EQ(fs::status(dir / name).permissions(), old.second) << name;
-        EXPECT_TRUE(message.empty() || readFile(dir / name) == old.first) << name;
+    if (const auto [name, perms] = std::exchange(kept, {}); !name.empty()) {
+        // An earlier output keeps its permission bits, and its content when the run failed.
+        EXPECT_EQ(fs::status(dir / name).permissions(), perms);
+        EXPECT_TRUE(message.empty() || readFile(dir / name) == "earlier");
     }
 }
 
-const std::set<std::string> kAll = {"deals.pbn", "deals_1-6.lin", "deals_7-12.lin",
-                                    "deals_13-18.lin", "deals_19-24.lin"};
+const std::string kAll = "deals.pbn deals_1-6.lin deals_13-18.lin deals_19-24.lin deals_7-12.lin";
 
 const FaultRow kRows[] = {
-    {"SourceMissing", nothing, nullptr, "The source file does not exist.", {}},
-    {"SourceIsAFolder",
-     folderAsSource,
-     nullptr,
-     "The source is a folder, not a hand-record file.",
-     {"deals.pbn"}},
+    {"SourceMissing", nothing, "The source file does not exist.", ""},
+    {"SourceIsAFolder", folderAsSource, "The source is a folder, not a hand-record file.",
+     "deals.pbn"},
     // Nothing of the run is written when one of the four names is taken.
-    {"FolderInTheWay",
-     folderInTheWay,
-     nullptr,
+    {"FolderInTheWay", folderInTheWay,
      "Cannot create @DIR@/deals_13-18.lin: a folder of that name is in the way.",
-     {"deals.pbn", "deals_13-18.lin"}},
-    {"ReadOnlyOutput",
-     readOnlyOutput,
-     nullptr,
-     "Cannot replace @DIR@/deals_19-24.lin: the file is read-only.",
-     {"deals.pbn", "deals_19-24.lin"}},
-    {"ReplacedKeepsPermissions", ownerOnlyOutput, nullptr, "", kAll},
-    {"LongName",
-     longName,
-     nullptr,
-     "",
-     {kLong + ".pbn", kLong + "_1-6.lin", kLong + "_7-12.lin", kLong + "_13-18.lin",
-      kLong + "_19-24.lin"},
-     kLong},
-    {"NonLatinNames", nonLatinNames, nullptr, "", {"Übungen"}, "Übungen/Неделя Σ 12"},
-    {"OutOfMemory",
-     outOfMemory,
-     nullptr,
-     "There was not enough memory.",
-     {"deals.pbn", "deals_1-6.lin"}},
-    {"UnforeseenError", unforeseen, nullptr, "An unexpected error: refused.", {"deals.pbn"}},
+     "deals.pbn deals_13-18.lin"},
+    {"ReadOnlyOutput", readOnlyOutput,
+     "Cannot replace @DIR@/deals_19-24.lin: the file is read-only.", "deals.pbn deals_19-24.lin"},
+    {"ReplacedKeepsPermissions", ownerOnlyOutput, "", kAll},
+    {"LongName", longName, "",
+     kLong + ".pbn " + kLong + "_1-6.lin " + kLong + "_13-18.lin " + kLong + "_19-24.lin " + kLong +
+         "_7-12.lin",
+     nullptr, kLong},
+    {"NonLatinNames", nonLatinNames, "", "Übungen", nullptr, "Übungen/Неделя Σ 12"},
+    {"OutOfMemory", outOfMemory, "There was not enough memory.", "deals.pbn deals_1-6.lin"},
+    {"UnforeseenError", unforeseen, "An unexpected error: refused.", "deals.pbn"},
 #ifdef _WIN32
-    {"SourceHeldOpen", sourceHeld, nullptr, "", kAll},
+    {"SourceHeldOpen", sourceHeld, "", kAll},
     // The check before the run cannot see a lock: the run stops at that file.
-    {"OutputHeldOpen", outputHeld, nullptr, "Cannot write @DIR@/deals_19-24.lin: ", kAll},
+    {"OutputHeldOpen", outputHeld, "Cannot write @DIR@/deals_19-24.lin: ", kAll},
 #else
-    {"OutputCutShortBySizeLimit", sizeLimited, sizeLimit,
-     "Cannot write @DIR@/deals_19-24.lin: File too large.", kAll},
-    {"FolderNotWritable",
-     folderNotWritable,
-     asNobody,
+    {"OutputCutShortBySizeLimit", sizeLimited,
+     "Cannot write @DIR@/deals_19-24.lin: File too large.", kAll, sizeLimit},
+    {"FolderNotWritable", folderNotWritable,
      "Cannot create @DIR@/deals_1-6.lin: the folder does not exist or is not writable.",
-     {"deals.pbn"}},
-    {"SourceNotReadable",
-     sourceNotReadable,
-     asNobody,
-     "The source file cannot be opened for reading.",
-     {"deals.pbn"}},
+     "deals.pbn", asNobody},
+    {"SourceNotReadable", sourceNotReadable, "The source file cannot be opened for reading.",
+     "deals.pbn", asNobody},
     // A plain open of a pipe would wait for a writer for ever.
-    {"SourceIsAPipe",
-     pipeAsSource,
-     asNobody,
-     "The source is not a file on disk (a pipe or a device, say).",
-     {"deals.pbn"}},
+    {"SourceIsAPipe", pipeAsSource, "The source is not a file on disk (a pipe or a device, say).",
+     "deals.pbn", asNobody},
 #endif
 };
 

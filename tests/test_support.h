@@ -15,26 +15,19 @@ namespace testing_support {
 namespace fs = std::filesystem;
 
 // A fresh folder per test, removed with everything in it afterwards.
-class TempDir {
-public:
-    TempDir()
-        : path_(fs::temp_directory_path() /
-                ("quillotan-test-" + std::to_string(std::random_device{}()))) {
-        fs::create_directories(path_);
-    }
+struct TempDir {
+    const fs::path path =
+        fs::temp_directory_path() / ("quillotan-test-" + std::to_string(std::random_device{}()));
+
+    TempDir() { fs::create_directories(path); }
     ~TempDir() {
         std::error_code error;
-        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, error);
-        fs::remove_all(path_, error);
+        fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, error);
+        fs::remove_all(path, error);
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-
-    const fs::path& path() const { return path_; }
-    fs::path operator/(std::string_view name) const { return path_ / name; }
-
-private:
-    fs::path path_;
+    fs::path operator/(std::string_view name) const { return path / name; }
 };
 
 inline void writeFile(const fs::path& path, std::string_view bytes) {
