@@ -45,7 +45,6 @@ private:
     int board_ = 0;  // place in the run of the board being read, 0 between boards
     BoardFields fields_;
     std::vector<BoardFields> boards_;  // the boards written, for the checks at the end
-    int boardsDone_ = 0;
     int filesDone_ = 0;
 };
 
@@ -90,15 +89,14 @@ void Run::writeFile(int index) {
 }
 
 void Run::convertBoard(OutputFile& file) {
-    board_ = boardsDone_ + 1;
+    board_ = static_cast<int>(boards_.size()) + 1;
     if (!reader_->nextBoard(fields_)) {
         board_ = 0;
-        throw Fault("the source ends after board " + std::to_string(boardsDone_) +
+        throw Fault("the source ends after board " + std::to_string(boards_.size()) +
                     "; a hand-record file must hold " + std::to_string(kBoardsPerRun) + " boards");
     }
     file.writeLine(buildDealRecord(fields_, record_));
     boards_.push_back(fields_);
-    ++boardsDone_;
     board_ = 0;
 }
 
