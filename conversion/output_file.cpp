@@ -109,11 +109,6 @@ void OutputFile::commit() {
     std::filesystem::rename(temporary_, target_, error);
     if (error) {
         discard();
-        std::error_code ignored;
-        if (std::filesystem::is_directory(target_, ignored)) {
-            throw Fault("cannot create " + pathText(target_) +
-                        ": a folder of that name is in the way");
-        }
         throw Fault("cannot write " + pathText(target_) + ": " + error.message());
     }
     committed_ = true;

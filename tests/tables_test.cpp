@@ -42,9 +42,9 @@ TEST(Tables, SplitsLinesAndDecodes) {
         // UTF-16 of é and U+1F600 (a surrogate pair), then a lone half of each kind, an odd byte
         {"\xFF\xFE\xE9\0=\xD8\0\xDE\n\0=\xD8z\0\0\xDCz"s, {"\u00E9\U0001F600", "\uFFFDz\uFFFD"}},
         {"\xFE\xFF\0a\0\r\0\n\xD8="s, {"a", "\uFFFD"}},
-        // a pair split between two blocks
-        {"\xFF\xFE" + times(8190, "a\0"s) + "=\xD8\0\xDE"s,
-         {std::string(8190, 'a') + "\U0001F600"}},
+        // the first pair of all (U+10000), split between two blocks
+        {"\xFF\xFE" + times(8191, "a\0"s) + "\0\xD8\0\xDC"s,
+         {std::string(8191, 'a') + "\U00010000"}},
     };
     for (const auto& [bytes, lines] : rows) EXPECT_EQ(linesOf(dir, bytes), lines) << bytes.size();
 }
