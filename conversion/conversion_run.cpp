@@ -45,6 +45,7 @@ private:
     int board_ = 0;  // place in the run of the board being read, 0 between boards
     BoardFields fields_;
     std::vector<BoardFields> boards_;  // the boards written, for the checks at the end
+    std::array<std::optional<std::filesystem::perms>, kOutputFiles> keep_;  // of earlier outputs
     int filesDone_ = 0;
 };
 
@@ -52,7 +53,9 @@ std::vector<std::string> Run::execute() {
     reader_.emplace(state_.sourcePath);
     boards_.reserve(kBoardsPerRun);
     // Nothing is written unless all four files can be.
-    for (const auto suffix : kSuffixes) checkReplaceable(outputName(state_.baseName, suffix));
+    for (int i = 0; i < kOutputFiles; ++i) {
+        keep_[i] = checkReplaceable(outputName(state_.baseName, kSuffixes[i]));
+    }
     readPreamble();
     for (int i = 0; i < kOutputFiles; ++i) state_.suffixes[i] = kSuffixes[i];
     for (int index = 0; index < kOutputFiles; ++index) {
@@ -76,7 +79,7 @@ void Run::writeFile(int index) {
     state_.outputName = outputName(state_.baseName, state_.suffixes[index]);
     display_.showOutput(index, state_.outputName);
 
-    OutputFile file(state_.outputName);
+    OutputFile file(state_.outputName, keep_[index]);
     for (const auto& line : state_.header) {
         if (!line.empty()) file.writeLine(line);
     }

@@ -1,8 +1,8 @@
 #include "deal_check.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
-#include <map>
 #include <string_view>
 
 namespace conversion {
@@ -70,8 +70,9 @@ std::vector<std::string> cardNames(Cards cards) {
 
 std::string seatsOf(const std::vector<int>& seats, std::string_view possessive) {
     std::vector<std::string> names;
-    for (int seat : seats)
+    for (int seat : seats) {
         names.push_back(std::string(kSeatNames[static_cast<std::size_t>(seat)]) + "'s");
+    }
     return joined(names) + std::string(possessive);
 }
 
@@ -91,6 +92,7 @@ std::vector<std::string> dealFindings(const std::array<Hand, 4>& hands) {
     }
     for (int seat = 0; seat < 4; ++seat) {
         const Hand& hand = hands[seat];
+        if (hand.suits == 4 && hand.strange.empty() && !hand.twice) continue;  // the usual hand
         const std::string whose = std::string(kSeatNames[seat]) + "'s";
         if (hand.given && hand.suits != 4) {
             found.push_back(whose + " hand has " + std::to_string(hand.suits) + " suits, not four");
@@ -115,17 +117,20 @@ std::vector<std::string> dealFindings(const std::array<Hand, 4>& hands) {
     }
     if (!counts.empty()) found.push_back(joined(counts));
 
-    Cards dealt = 0;
+    Cards dealt = 0, shared = 0;  // cards in some hand, in more than one
+    for (const Hand& hand : hands) {
+        if (hand.suits != 4) continue;
+        shared |= dealt & hand.held;
+        dealt |= hand.held;
+    }
     for (int card = 0; card < 52; ++card) {
+        if (!(shared >> card & 1)) continue;
         std::vector<int> seats;
         for (int seat = 0; seat < 4; ++seat) {
             if (hands[seat].suits == 4 && hands[seat].held >> card & 1) seats.push_back(seat);
         }
-        if (!seats.empty()) dealt |= Cards{1} << card;
-        if (seats.size() > 1) {
-            found.push_back("the " + cardName(card) + " is in " +
-                            (seats.size() == 2 ? "both " : "") + seatsOf(seats, " hands"));
-        }
+        found.push_back("the " + cardName(card) + " is in " + (seats.size() == 2 ? "both " : "") +
+                        seatsOf(seats, " hands"));
     }
     const auto missing = cardNames(kPack & ~dealt);
     if (placed && !missing.empty()) {
@@ -139,8 +144,8 @@ std::vector<std::string> dealFindings(const std::array<Hand, 4>& hands) {
 
 std::vector<std::string> checkDeals(const std::vector<BoardFields>& boards) {
     std::vector<std::string> lines;
-    std::map<std::int16_t, std::size_t> placeOfNumber;
-    std::map<std::array<Cards, 4>, std::size_t> placeOfDeal;
+    std::vector<std::int16_t> numbers;        // by place less one
+    std::vector<std::array<Cards, 4>> deals;  // by place less one
     for (std::size_t place = 1; place <= boards.size(); ++place) {
         const BoardFields& board = boards[place - 1];
         std::array<Hand, 4> hands;
@@ -151,17 +156,23 @@ std::vector<std::string> checkDeals(const std::vector<BoardFields>& boards) {
         auto found = dealFindings(hands);
 
         const std::int16_t number = board.number.value_or(0);
-        const auto [sameNumber, newNumber] = placeOfNumber.try_emplace(number, place);
-        if (!newNumber) {
-            found.push_back("board " + std::to_string(sameNumber->second) + " has the same number");
+        const auto sameNumber = std::find(numbers.begin(), numbers.end(), number);
+        if (sameNumber != numbers.end()) {
+            found.push_back("board " + std::to_string(sameNumber - numbers.begin() + 1) +
+                            " has the same number");
         }
+        numbers.push_back(number);
+        std::array<Cards, 4> deal;
+        deal.fill(~Cards{0});  // no deal matches one with a hand not given
         if (hands[0].given && hands[1].given && hands[2].given && hands[3].given) {
-            const std::array<Cards, 4> deal = {hands[0].held, hands[1].held, hands[2].held,
-                                               hands[3].held};
-            const auto [sameDeal, newDeal] = placeOfDeal.try_emplace(deal, place);
-            if (!newDeal)
-                found.push_back("the same deal as board " + std::to_string(sameDeal->second));
+            deal = {hands[0].held, hands[1].held, hands[2].held, hands[3].held};
+            const auto sameDeal = std::find(deals.begin(), deals.end(), deal);
+            if (sameDeal != deals.end()) {
+                found.push_back("the same deal as board " +
+                                std::to_string(sameDeal - deals.begin() + 1));
+            }
         }
+        deals.push_back(deal);
         if (found.empty()) continue;
 
         std::string line = "Board " + std::to_string(place);

@@ -7,6 +7,7 @@
 #include <random>
 #include <string>
 #include <system_error>
+#include <utility>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -23,38 +24,25 @@ namespace {
 
 constexpr int kNameAttempts = 16;
 
-// Creates the file only if no file of that name exists, so that two runs never share one.
-bool createNew(const std::filesystem::path& path) {
+// Creates the file for writing only if no file of that name exists, so that two runs never
+// share one; nullptr when it cannot.
+std::FILE* createNew(const std::filesystem::path& path) {
 #ifdef _WIN32
     const int fd =
         _wopen(path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
-    return fd >= 0 && _close(fd) == 0;
+    std::FILE* file = fd >= 0 ? _fdopen(fd, "wb") : nullptr;
+    if (fd >= 0 && !file) _close(fd);
 #else
     const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
-    return fd >= 0 && ::close(fd) == 0;
+    std::FILE* file = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
+    if (fd >= 0 && !file) ::close(fd);
 #endif
-}
-
-// A new, empty file beside the target with a short name, .quillotan-<8 hex digits>.tmp, so
-// that it fits wherever the target's name fits.
-std::filesystem::path temporaryFile(const std::filesystem::path& target) {
-    static std::mt19937 random{std::random_device{}()};
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        char tail[9];
-        std::snprintf(tail, sizeof tail, "%08x", static_cast<unsigned>(random()));
-        auto name = target.parent_path() / ".quillotan-";
-        name += tail;
-        name += ".tmp";
-        if (createNew(name)) return name;
-        if (errno != EEXIST) break;
-    }
-    throw Fault("cannot create " + pathText(target) +
-                ": the folder does not exist or is not writable");
+    return file;
 }
 
 }  // namespace
 
-void checkReplaceable(const std::filesystem::path& target) {
+std::optional<std::filesystem::perms> checkReplaceable(const std::filesystem::path& target) {
     std::error_code error;
     const auto status = std::filesystem::status(target, error);
     if (std::filesystem::is_directory(status)) {
@@ -69,11 +57,24 @@ void checkReplaceable(const std::filesystem::path& target) {
         (status.permissions() & kWrite) == std::filesystem::perms::none) {
         throw Fault("cannot replace " + pathText(target) + ": the file is read-only");
     }
+    if (!std::filesystem::exists(status)) return std::nullopt;
+    return status.permissions();
 }
 
-OutputFile::OutputFile(std::filesystem::path target)
-    : target_(std::move(target)), temporary_(temporaryFile(target_)) {
-    file_.open(temporary_, std::ios::binary | std::ios::trunc);
+// The temporary file stands beside the target with a short name,
+// .quillotan-<8 hex digits>.tmp, so that it fits wherever the target's name fits.
+OutputFile::OutputFile(std::filesystem::path target, std::optional<std::filesystem::perms> keep)
+    : target_(std::move(target)), keep_(keep) {
+    static std::mt19937 random{std::random_device{}()};
+    for (int attempt = 0; attempt < kNameAttempts && !file_; ++attempt) {
+        char tail[9];
+        std::snprintf(tail, sizeof tail, "%08x", static_cast<unsigned>(random()));
+        temporary_ = target_.parent_path() / ".quillotan-";
+        temporary_ += tail;
+        temporary_ += ".tmp";
+        file_ = createNew(temporary_);
+        if (!file_ && errno != EEXIST) break;
+    }
     if (!file_) {
         throw Fault("cannot create " + pathText(target_) +
                     ": the folder does not exist or is not writable");
@@ -86,26 +87,22 @@ OutputFile::~OutputFile() {
 
 void OutputFile::writeLine(std::string_view text) {
     errno = 0;
-    file_.write(text.data(), static_cast<std::streamsize>(text.size()));
-    file_.write("\r\n", 2);
-    if (!file_ && writeError_ == 0) writeError_ = errno;
+    const bool written = std::fwrite(text.data(), 1, text.size(), file_) == text.size() &&
+                         std::fwrite("\r\n", 1, 2, file_) == 2;
+    if (!written && writeError_ == 0) writeError_ = errno ? errno : EIO;
 }
 
 void OutputFile::commit() {
     errno = 0;
-    file_.close();
-    if (!file_) {
+    const bool closed = std::fclose(std::exchange(file_, nullptr)) == 0;
+    if (!closed || writeError_) {
         const int reason = writeError_ ? writeError_ : errno;
         discard();
         throw Fault("cannot write " + pathText(target_) + ": " +
                     (reason ? std::generic_category().message(reason) : "the disk may be full"));
     }
-    // A replaced file keeps its permission bits.
     std::error_code error;
-    const auto old = std::filesystem::status(target_, error);
-    if (std::filesystem::exists(old)) {
-        std::filesystem::permissions(temporary_, old.permissions(), error);
-    }
+    if (keep_) std::filesystem::permissions(temporary_, *keep_, error);  // as the file it replaces
     std::filesystem::rename(temporary_, target_, error);
     if (error) {
         discard();
@@ -115,7 +112,7 @@ void OutputFile::commit() {
 }
 
 void OutputFile::discard() noexcept {
-    if (file_.is_open()) file_.close();
+    if (file_) std::fclose(std::exchange(file_, nullptr));
     std::error_code error;
     std::filesystem::remove(temporary_, error);
 }
