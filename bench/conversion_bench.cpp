@@ -7,11 +7,11 @@
 
 #include "conversion_run.h"
 #include "deal_check.h"
-#include "fixed_run.h"
 #include "heap_counter.h"
 #include "lin_record.h"
 #include "output_file.h"
 #include "pbn_reader.h"
+#include "test_support.h"
 
 #include <benchmark/benchmark.h>
 
@@ -27,7 +27,6 @@
 
 namespace fs = std::filesystem;
 using testing_support::fixedClock;
-using testing_support::NullDisplay;
 
 namespace {
 
@@ -107,11 +106,9 @@ struct Fixture {
             }
             file.close();
 
-            NullDisplay display;
-            conversion::RunState state;
-            conversion::convert(state, at.source, display, fixedClock);
+            conversion::convert(at.source, fixedClock);
             for (int i = 0; i < 4; ++i) {
-                std::ifstream in(outputsFor(folder / "small" / "week")[i], std::ios::binary);
+                std::ifstream in(conversion::outputPaths(at.source)[i], std::ios::binary);
                 std::ostringstream bytes;
                 bytes << in.rdbuf();
                 at.outputs[i] = bytes.str();
@@ -119,13 +116,6 @@ struct Fixture {
         }
     }
     ~Fixture() { fs::remove_all(dir); }
-
-    static std::array<fs::path, 4> outputsFor(const fs::path& base) {
-        std::array<fs::path, 4> names;
-        const char* suffixes[] = {"_1-6.lin", "_7-12.lin", "_13-18.lin", "_19-24.lin"};
-        for (int i = 0; i < 4; ++i) names[i] = fs::path(base) += suffixes[i];
-        return names;
-    }
 };
 
 Fixture& fixture() {
@@ -138,10 +128,8 @@ const Layout& layoutOf(const benchmark::State& state) {
 }
 
 void runOn(benchmark::State& state, const fs::path& source) {
-    NullDisplay display;
-    conversion::RunState runState;
     const std::size_t before = heap::restartPeak();
-    for (auto _ : state) conversion::convert(runState, source, display, fixedClock);
+    for (auto _ : state) conversion::convert(source, fixedClock);
     state.counters["peak_heap_bytes"] = static_cast<double>(heap::peak() - before);
 }
 
@@ -150,8 +138,8 @@ void BM_WholeRun(benchmark::State& state) { runOn(state, layoutOf(state).source)
 void BM_RunWith100MBTail(benchmark::State& state) { runOn(state, layoutOf(state).large); }
 
 // The floor: the same four files' bytes, each written under a temporary name and renamed.
-void writeFloor(const fs::path& base, const std::array<std::string, 4>& outputs) {
-    const auto names = Fixture::outputsFor(base);
+void writeFloor(const fs::path& source, const std::array<std::string, 4>& outputs) {
+    const auto names = conversion::outputPaths(source);
     for (int i = 0; i < 4; ++i) {
         const fs::path temporary = fs::path(names[i]) += ".tmp";
         std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
@@ -162,7 +150,7 @@ void writeFloor(const fs::path& base, const std::array<std::string, 4>& outputs)
 }
 
 void BM_WriteFloor(benchmark::State& state) {
-    for (auto _ : state) writeFloor(fixture().dir / "floor", layoutOf(state).outputs);
+    for (auto _ : state) writeFloor(fixture().dir / "floor.pbn", layoutOf(state).outputs);
 }
 
 // Reading the 24 boards alone, and building their records from what was read.
@@ -226,7 +214,8 @@ void BM_WriteFloor400(benchmark::State& state) {
     const fs::path folder = cliFolder();
     for (auto _ : state) {
         for (int n = 0; n < kCliSources; ++n) {
-            writeFloor(folder / ("floor" + std::to_string(n)), fixture().layouts[1].outputs);
+            writeFloor(folder / ("floor" + std::to_string(n) + ".pbn"),
+                       fixture().layouts[1].outputs);
         }
     }
 }

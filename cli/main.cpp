@@ -5,7 +5,6 @@
 #include "conversion_run.h"
 #include "deal_check.h"
 
-#include <array>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -31,15 +30,6 @@ constexpr const char* kUsage =
     "  --version  show the version and exit\n"
     "\n"
     "Exit status: 0 when every file converted, 1 when any failed, 2 for a usage error.\n";
-
-// Keeps the output names a run shows.
-struct Outputs : conversion::Display {
-    void showSource(const std::filesystem::path&) override {}
-    void showOutput(int index, const std::filesystem::path& output) override {
-        paths.at(static_cast<std::size_t>(index)) = output;
-    }
-    std::array<std::filesystem::path, conversion::kOutputFiles> paths;
-};
 
 // The arguments as paths; on Windows from the wide command line, so that any name survives.
 std::vector<std::filesystem::path> arguments(int argc, char** argv) {
@@ -89,12 +79,12 @@ int main(int argc, char** argv) {
     }
 
     int status = 0;
-    conversion::RunState state;
     for (const auto& file : files) {
-        Outputs outputs;
         try {
-            const auto findings = conversion::convert(state, file, outputs);
-            for (const auto& path : outputs.paths) std::cout << conversion::pathText(path) << "\n";
+            const auto findings = conversion::convert(file);
+            for (const auto& path : conversion::outputPaths(file)) {
+                std::cout << conversion::pathText(path) << "\n";
+            }
             if (!findings.empty()) {
                 std::cerr << conversion::pathText(file) << ":\n"
                           << conversion::findingsText(findings, findings.size()) << "\n";

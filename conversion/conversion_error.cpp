@@ -1,5 +1,7 @@
 #include "conversion_error.h"
 
+#include "fault.h"
+
 namespace conversion {
 
 namespace {
@@ -15,8 +17,32 @@ std::string joinPaths(const std::vector<std::filesystem::path>& paths) {
     return text;
 }
 
-std::string describe(const std::filesystem::path& source, std::string_view detail,
-                     const FaultPlace& place) {
+}  // namespace
+
+void (*afterTemporaryCreated)(int index) = nullptr;
+
+Fault::Fault(std::string detail, int line) : std::runtime_error(std::move(detail)), line_(line) {}
+
+std::string excerpt(std::string_view text) {
+    if (text.size() <= kMaxExcerpt) return std::string(text);
+    return std::string(text.substr(0, kMaxExcerpt)) + "...";
+}
+
+std::string expectedFound(std::string_view what, std::string_view found) {
+    std::string text = "expected ";
+    text += what;
+    text += ", found ";
+    text += found.empty() ? "an empty line" : excerpt(found);
+    return text;
+}
+
+std::string pathText(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
+}
+
+ConversionError describeFault(const std::filesystem::path& source, std::string_view detail,
+                              FaultPlace place) {
     std::string where;
     if (place.line > 0) where = "Line " + std::to_string(place.line);
     if (place.board > 0) {
@@ -41,36 +67,11 @@ std::string describe(const std::filesystem::path& source, std::string_view detai
             message += "\nNot written: " + joinPaths(place.notWritten) + ".";
         }
     }
-    return message;
+    return ConversionError(message, std::move(place.written));
 }
 
-}  // namespace
-
-Fault::Fault(std::string detail, int line) : std::runtime_error(std::move(detail)), line_(line) {}
-
-std::string excerpt(std::string_view text) {
-    if (text.size() <= kMaxExcerpt) return std::string(text);
-    return std::string(text.substr(0, kMaxExcerpt)) + "...";
-}
-
-std::string expectedFound(std::string_view what, std::string_view found) {
-    std::string text = "expected ";
-    text += what;
-    text += ", found ";
-    text += found.empty() ? "an empty line" : excerpt(found);
-    return text;
-}
-
-std::string pathText(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return {text.begin(), text.end()};
-}
-
-ConversionError::ConversionError(const std::filesystem::path& source, std::string_view detail,
-                                 const FaultPlace& place)
-    : std::runtime_error(describe(source, detail, place)),
-      detail_(detail),
-      line_(place.line),
-      written_(place.written) {}
+ConversionError::ConversionError(const std::string& message,
+                                 std::vector<std::filesystem::path> written)
+    : std::runtime_error(message), written_(std::move(written)) {}
 
 }  // namespace conversion

@@ -1,34 +1,25 @@
 #include "conversion_run.h"
 
 #include "deal_check.h"
+#include "fault.h"
 #include "lin_record.h"
 #include "output_file.h"
 #include "pbn_reader.h"
 
 #include <new>
 #include <optional>
-#include <vector>
 
 namespace conversion {
 
 namespace {
 
-constexpr std::array<std::string_view, kOutputFiles> kSuffixes = {"_1-6", "_7-12", "_13-18",
-                                                                  "_19-24"};
-
-// <base><suffix>.lin, beside the source.
-std::filesystem::path outputName(const std::filesystem::path& base, std::string_view suffix) {
-    auto name = base;
-    name += suffix;
-    name += ".lin";
-    return name;
-}
+constexpr std::size_t kPreambleLines = 8;  // at most, in the header
 
 // One run from the opened source to the last output file; remembers where it is, so that a
 // fault can be reported with its place.
 class Run {
 public:
-    Run(RunState& state, Display& display) : state_(state), display_(display) {}
+    Run(const std::filesystem::path& source, const Clock& clock);
 
     std::vector<std::string> execute();
     FaultPlace placeOf(int line) const;  // line: the source line the fault is about, or 0
@@ -38,8 +29,12 @@ private:
     void writeFile(int index);
     void convertBoard(OutputFile& file);
 
-    RunState& state_;
-    Display& display_;
+    const std::filesystem::path& source_;
+    const Clock& clock_;
+    const OutputPaths outputs_;
+    // Comment lines at the top of every output file: the timestamp, the source, then one
+    // for each preamble line.
+    std::vector<std::string> header_;
     std::optional<PbnReader> reader_;
     RecordState record_;
     int board_ = 0;  // place in the run of the board being read, 0 between boards
@@ -49,15 +44,19 @@ private:
     int filesDone_ = 0;
 };
 
+Run::Run(const std::filesystem::path& source, const Clock& clock)
+    : source_(source), clock_(clock), outputs_(outputPaths(source)) {}
+
 std::vector<std::string> Run::execute() {
-    reader_.emplace(state_.sourcePath);
+    // Date and time come from one reading of the clock.
+    const Timestamp stamp = clock_();
+    header_.push_back("% Lin file created by Quillotan " + stamp.date + " at " + stamp.time);
+    header_.push_back("% Source file " + pathText(source_));
+    reader_.emplace(source_);
     boards_.reserve(kBoardsPerRun);
     // Nothing is written unless all four files can be.
-    for (int i = 0; i < kOutputFiles; ++i) {
-        keep_[i] = checkReplaceable(outputName(state_.baseName, kSuffixes[i]));
-    }
+    for (int i = 0; i < kOutputFiles; ++i) keep_[i] = checkReplaceable(outputs_[i]);
     readPreamble();
-    for (int i = 0; i < kOutputFiles; ++i) state_.suffixes[i] = kSuffixes[i];
     for (int index = 0; index < kOutputFiles; ++index) {
         writeFile(index);
         ++filesDone_;
@@ -68,24 +67,19 @@ std::vector<std::string> Run::execute() {
 
 // The lines before the first board, the first eight of them, go into the header.
 void Run::readPreamble() {
-    if (!reader_->readPreamble(kPreambleSlots)) {
+    if (!reader_->readPreamble(kPreambleLines)) {
         throw Fault("the source holds no board: no [Board \"...\"] tag");
     }
-    int slot = 2;
-    for (const auto& line : reader_->preamble()) state_.header[slot++] = "% " + line;
+    for (const auto& line : reader_->preamble()) header_.push_back("% " + line);
 }
 
 void Run::writeFile(int index) {
-    state_.outputName = outputName(state_.baseName, state_.suffixes[index]);
-    display_.showOutput(index, state_.outputName);
-
-    OutputFile file(state_.outputName, keep_[index]);
-    for (const auto& line : state_.header) {
-        if (!line.empty()) file.writeLine(line);
-    }
+    OutputFile file(outputs_[index], keep_[index]);
+    if (afterTemporaryCreated) afterTemporaryCreated(index);
+    for (const auto& line : header_) file.writeLine(line);
     if (index == kOutputFiles - 1) {
-        file.writeLine(state_.filler);
-        file.writeLine(state_.filler);
+        file.writeLine(kFillerRecord);
+        file.writeLine(kFillerRecord);
     }
     for (int i = 0; i < kBoardsPerFile; ++i) convertBoard(file);
     file.commit();
@@ -109,40 +103,37 @@ FaultPlace Run::placeOf(int line) const {
     place.board = board_;
     if (board_ > 0) place.boardNumber = fields_.number;
     for (int i = 0; i < kOutputFiles; ++i) {
-        (i < filesDone_ ? place.written : place.notWritten)
-            .push_back(outputName(state_.baseName, kSuffixes[i]));
+        (i < filesDone_ ? place.written : place.notWritten).push_back(outputs_[i]);
     }
     return place;
 }
 
 }  // namespace
 
-std::vector<std::string> convert(RunState& state, const std::filesystem::path& source,
-                                 Display& display, const Clock& clock) {
-    state.ranks = kRanks;
-    state.filler = buildFillerRecord(state.ranks);
-    state.sourcePath = source;
-    display.showSource(source);
+OutputPaths outputPaths(const std::filesystem::path& source) {
+    static constexpr std::array<const char*, kOutputFiles> kSuffixes = {"_1-6.lin", "_7-12.lin",
+                                                                        "_13-18.lin", "_19-24.lin"};
+    OutputPaths paths;
+    for (int i = 0; i < kOutputFiles; ++i) {
+        paths[i] = std::filesystem::path(source).replace_extension() += kSuffixes[i];
+    }
+    return paths;
+}
 
-    // Date and time come from one reading of the clock.
-    const Timestamp stamp = clock();
-    state.header = {};
-    state.header[0] = "% Lin file created by Quillotan " + stamp.date + " at " + stamp.time;
-    state.header[1] = "% Source file " + pathText(source);
-    state.baseName = source;
-    state.baseName.replace_extension();
-
-    Run run(state, display);
+std::vector<std::string> convert(const std::filesystem::path& source, const Clock& clock) {
+    std::optional<Run> run;
+    const auto placeOf = [&run](int line) { return run ? run->placeOf(line) : FaultPlace{}; };
     try {
-        return run.execute();
+        run.emplace(source, clock);
+        return run->execute();
     } catch (const Fault& fault) {
-        throw ConversionError(source, fault.what(), run.placeOf(fault.line()));
+        throw describeFault(source, fault.what(), placeOf(fault.line()));
     } catch (const std::bad_alloc&) {
-        throw ConversionError(source, "there was not enough memory", run.placeOf(0));
+        throw describeFault(source, "there was not enough memory", placeOf(0));
     } catch (const std::exception& error) {
         // A refusal of the file system that no check above foresaw.
-        const std::string detail = std::string("an unexpected error: ") + error.what();
-        throw ConversionError(source, detail, run.placeOf(0));
+        throw describeFault(source, std::string("an unexpected error: ") + error.what(),
+                            placeOf(0));
     }
 }
 

@@ -1,6 +1,6 @@
 #include "lin_record.h"
 
-#include "conversion_error.h"
+#include "fault.h"
 
 #include <array>
 
@@ -39,8 +39,6 @@ int southIndex(const BoardFields& board) {
     return static_cast<int>((2 + 4 - kCompass.find(board.firstSeat)) % 4);
 }
 
-void appendNumber(std::string& text, std::int16_t number) { text += std::to_string(number); }
-
 }  // namespace
 
 std::string InsertSuits(std::string_view hand) {
@@ -63,11 +61,6 @@ std::string buildDealRecord(const BoardFields& board, RecordState& state) {
     updateDealer(board.dealer, state);
     updateVulnerability(board.vulnerability, state);
 
-    if (board.hands.size() < 4) {
-        throw Fault("the deal holds " + std::to_string(board.hands.size()) +
-                        " hands; a deal needs four, separated by spaces",
-                    board.dealLine);
-    }
     if (state.dealerCode == 0) {
         throw Fault(expectedFound("a dealer tag like [Dealer \"N\"] (N, E, S or W)",
                                   "the dealer letter \"" + board.dealer + "\""),
@@ -81,9 +74,9 @@ std::string buildDealRecord(const BoardFields& board, RecordState& state) {
 
     std::string record;
     record.reserve(64 + taken[0].size() + taken[1].size() + taken[2].size());
-    const std::int16_t number = board.number.value_or(0);
+    const std::string number = std::to_string(board.number.value_or(0));
     record += "qx|o";
-    appendNumber(record, number);
+    record += number;
     record += "|md|";
     record += static_cast<char>('0' + state.dealerCode);
     record += taken[0];
@@ -92,22 +85,10 @@ std::string buildDealRecord(const BoardFields& board, RecordState& state) {
     record += ',';
     record += taken[2];
     record += "|rh||ah|Board ";
-    appendNumber(record, number);
+    record += number;
     record += "|sv|";
     record += state.vulnerability;
     record += "|pg||";
-    return record;
-}
-
-std::string buildFillerRecord(std::string_view ranks) {
-    std::string record = "qx|o99|md|1S";
-    record += ranks;
-    record += "H-D-C-,S-H";
-    record += ranks;
-    record += "D-C-,S-H-D";
-    record += ranks;
-    record += "C-|rh|";
-    record += "|ah|Board 99|sv|-|pg||";
     return record;
 }
 

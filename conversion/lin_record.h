@@ -1,24 +1,12 @@
 #pragma once
 
+#include "pbn_reader.h"
+
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace conversion {
-
-// The values of one board of the source.
-struct BoardFields {
-    int line = 0;                        // source line of the Board tag
-    int dealerLine = 0;                  // of the Dealer tag, or of the Board tag without one
-    int dealLine = 0;                    // of the Deal tag
-    std::optional<std::int16_t> number;  // the board number, once it is read
-    std::string dealer;                  // the first letter of the Dealer tag's value, or empty
-    std::string vulnerability;           // the Vulnerable tag's value
-    char firstSeat = 'N';                // the seat of the deal's first hand: N, E, S or W
-    std::vector<std::string> hands;      // PBN hands in deal order
-};
 
 // Dealer and vulnerability, carried from board to board within one run: a board whose
 // dealer letter or vulnerability text is not recognised keeps the previous board's code.
@@ -27,18 +15,21 @@ struct RecordState {
     std::string vulnerability;    // "0", "N", "E", "B" or empty
 };
 
-// The thirteen ranks, highest first, from which the filler record is built.
+// The thirteen ranks, highest first.
 inline constexpr std::string_view kRanks = "AKQJT98765432";
+
+// The board-99 line that fills the top of the fourth file: South holds the spades, West the
+// hearts, North the diamonds.
+inline constexpr std::string_view kFillerRecord =
+    "qx|o99|md|1SAKQJT98765432H-D-C-,S-HAKQJT98765432D-C-,S-H-DAKQJT98765432C-|rh||ah|Board "
+    "99|sv|-|pg||";
 
 // PBN hand to LIN hand: AKQ2.JT9.876.543 becomes SAKQ2HJT9D876C543.
 std::string InsertSuits(std::string_view hand);
 
 // The LIN line of one board: South's, West's and North's hands, dealer and vulnerability.
-// Updates the record state; throws Fault for a deal with fewer than four hands or while no
-// dealer has been recognised.
+// Updates the record state; throws Fault while no dealer has been recognised. The board
+// holds at least four hands (the reader sees to it).
 std::string buildDealRecord(const BoardFields& board, RecordState& state);
-
-// The board-99 line that fills the top of the fourth file.
-std::string buildFillerRecord(std::string_view ranks);
 
 }  // namespace conversion

@@ -1,6 +1,6 @@
 #include "output_file.h"
 
-#include "conversion_error.h"
+#include "fault.h"
 
 #include <cerrno>
 #include <cstdio>

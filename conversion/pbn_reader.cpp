@@ -1,6 +1,6 @@
 #include "pbn_reader.h"
 
-#include "conversion_error.h"
+#include "fault.h"
 
 #include <charconv>
 #include <string_view>

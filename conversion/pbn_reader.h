@@ -1,15 +1,27 @@
 #pragma once
 
-#include "lin_record.h"
 #include "pbn_source.h"
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace conversion {
+
+// The values of one board of the source.
+struct BoardFields {
+    int line = 0;                        // source line of the Board tag
+    int dealerLine = 0;                  // of the Dealer tag, or of the Board tag without one
+    int dealLine = 0;                    // of the Deal tag
+    std::optional<std::int16_t> number;  // the board number, once it is read
+    std::string dealer;                  // the first letter of the Dealer tag's value, or empty
+    std::string vulnerability;           // the Vulnerable tag's value
+    char firstSeat = 'N';                // the seat of the deal's first hand: N, E, S or W
+    std::vector<std::string> hands;      // PBN hands in deal order
+};
 
 // Reads the boards of a PBN file as the PBN standard's import format has them: escape lines
 // (% in the first column), ; and { } comments, tag pairs in any order and layout, games

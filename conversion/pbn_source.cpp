@@ -1,6 +1,6 @@
 #include "pbn_source.h"
 
-#include "conversion_error.h"
+#include "fault.h"
 
 #include <algorithm>
 #include <cstring>

@@ -30,12 +30,17 @@ std::string monthName(const std::tm& moment) {
                                 : 0;
     if (size > 0) return std::string(utf8, static_cast<std::size_t>(size));
 #endif
+    // The user's locale, read from the environment once; an unknown name there gives the
+    // classic one.
+    static const std::locale user = [] {
+        try {
+            return std::locale("");
+        } catch (const std::runtime_error&) {
+            return std::locale::classic();
+        }
+    }();
     std::ostringstream month;
-    try {
-        month.imbue(std::locale(""));
-    } catch (const std::runtime_error&) {
-        // an unknown locale name in the environment: the classic one
-    }
+    month.imbue(user);
     month << std::put_time(&moment, "%b");
     return month.str();
 }

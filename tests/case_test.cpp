@@ -61,14 +61,12 @@ TEST_P(CaseTest, GivesTheExpectedFiles) {
     if (fs::exists(expected / "before")) fs::copy(expected / "before", work.path);
 
     // The window has converted a source with a longer preamble before.
-    RunState state;
-    NullDisplay display;
     fs::copy_file(kCases / "eight_preamble_lines" / "deals.pbn", other / "deals.pbn");
-    convert(state, other / "deals.pbn", display, fixedClock);
+    convert(other / "deals.pbn", fixedClock);
 
     std::map<std::string, std::string> got;
     try {
-        for (const auto& line : convert(state, source, display, fixedClock)) {
+        for (const auto& line : convert(source, fixedClock)) {
             got["findings.txt"] += line + "\n";
         }
     } catch (const ConversionError& error) {

@@ -2,6 +2,8 @@
 // run must give and what the folder must hold afterwards. Rows with limits run the conversion
 // in a child process, which takes the limits alone.
 
+#include "fault.h"
+
 #include "conversion_run.h"
 #include "test_support.h"
 
@@ -29,19 +31,10 @@ using Dir = const fs::path&;
 
 const fs::path kCases = CASES_DIR;
 const std::string kLong = std::string(236, 'w');  // with "_13-18.lin", 246 bytes: a name that fits
-std::function<void(int)> onShowOutput;            // called as each output is shown
-
-struct HookDisplay : NullDisplay {
-    void showOutput(int index, const fs::path&) override {
-        if (onShowOutput) onShowOutput(index);
-    }
-};
 
 std::string convertHere(const fs::path& source) {
-    RunState state;
-    HookDisplay display;
     try {
-        convert(state, source, display, fixedClock);
+        convert(source, fixedClock);
     } catch (const ConversionError& error) {
         return error.what();
     }
@@ -75,11 +68,11 @@ void nonLatinNames(Dir dir) {
 }
 void outOfMemory(Dir dir) {
     copySource(dir);
-    onShowOutput = [](int index) { index == 1 ? throw std::bad_alloc() : void(); };
+    afterTemporaryCreated = [](int index) { index == 1 ? throw std::bad_alloc() : void(); };
 }
 void unforeseen(Dir dir) {
     copySource(dir);
-    onShowOutput = [](int) { throw std::runtime_error("refused"); };
+    afterTemporaryCreated = [](int) { throw std::runtime_error("refused"); };
 }
 
 #ifdef _WIN32
@@ -153,7 +146,7 @@ TEST_P(FaultTest, SaysWhatAndLeavesNoPartialFile) {
     if (row.limit) message = convertInChild(source, row.limit);
 #endif
     if (!row.limit) message = convertHere(source);
-    onShowOutput = nullptr;
+    afterTemporaryCreated = nullptr;
 #ifdef _WIN32
     CloseHandle(held), held = INVALID_HANDLE_VALUE;
 #endif

@@ -40,14 +40,21 @@ class QuillotanTest : public QObject {
         return texts;
     }
 
-    // The case's source as source, a path outside ASCII; the paths a run of it shows.
-    QStringList copyCase(const char* name) {
+    // The case's source as file (source by default), a path outside ASCII; the paths a run of
+    // it shows.
+    QStringList copyCase(const char* name, const QString& file = QStringLiteral("Woche 12.pbn")) {
+        const QString copy = QFileInfo(source).path() + "/" + file;
         QDir().mkpath(QFileInfo(source).path());
-        QFile::remove(source);
-        QFile::copy(QStringLiteral(CASES_DIR "/%1/deals.pbn").arg(name), source);
-        const QString base = source.chopped(4);
-        return {source, base + "_1-6.lin", base + "_7-12.lin", base + "_13-18.lin",
+        QFile::remove(copy);
+        QFile::copy(QStringLiteral(CASES_DIR "/%1/deals.pbn").arg(name), copy);
+        const QString base = copy.chopped(4);
+        return {copy, base + "_1-6.lin", base + "_7-12.lin", base + "_13-18.lin",
                 base + "_19-24.lin"};
+    }
+
+    static QString fromCase(const char* name) {
+        QFile file(QStringLiteral(CASES_DIR "/") + name);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
 
     // Clicks Get Deal File and picks pick in the open-file dialog (an empty pick dismisses
@@ -142,27 +149,26 @@ private slots:
         }
     }
 
-    // A failed run shows its error, a run with doubtful deals one warning; the window goes on.
+    // A run with doubtful deals shows one warning, a failed run its error; the window goes on,
+    // and its boxes show only what the failed run wrote, never an earlier run's names.
     void showsErrorsAndFindingsInOneBox() {
         Quillotan window(testing_support::fixedClock);
         window.show();
         const QString title = window.windowTitle();
-        QStringList shown = copyCase("bigdeal_14");
-        QCOMPARE(
-            clickGetDealFile(window, source),
-            QString::number(QMessageBox::Critical) + " " + title + "\nCould not convert " + source +
-                ".\nThe source ends after board 14; a hand-record file must hold 24 boards."
-                "\nWritten before the stop: " +
-                shown[1] + ", " + shown[2] + ".\nNot written: " + shown[3] + ", " + shown[4] + ".");
-
-        shown = copyCase("deal_checks");
-        QFile findings(QStringLiteral(CASES_DIR "/deal_checks/findings.txt"));
-        QVERIFY(findings.open(QIODevice::ReadOnly));
+        QStringList shown = copyCase("deal_checks");
         QCOMPARE(clickGetDealFile(window, source) + "\n",
                  QString::number(QMessageBox::Warning) + " " + title +
                      "\nThe four LIN files were written, but some deals look wrong:\n" +
-                     QString::fromUtf8(findings.readAll()));
+                     fromCase("deal_checks/findings.txt"));
         QCOMPARE(boxes(window), shown);
+
+        shown = copyCase("bigdeal_14", "Woche 14.pbn");
+        QCOMPARE(clickGetDealFile(window, shown[0]),
+                 QString::number(QMessageBox::Critical) + " " + title + "\n" +
+                     fromCase("bigdeal_14/error.txt")
+                         .replace("@DIR@", QFileInfo(shown[0]).path())
+                         .replace("deals", "Woche 14"));
+        QCOMPARE(boxes(window), shown.mid(0, 3) << QString() << QString());
     }
 
     // A file dropped or named on the command line converts as if picked; the next window's

@@ -2,6 +2,7 @@
 // vulnerability codes, the timestamp and the warning's text.
 
 #include "deal_check.h"
+#include "fault.h"
 #include "lin_record.h"
 #include "pbn_source.h"
 #include "test_support.h"

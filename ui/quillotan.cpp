@@ -17,6 +17,8 @@
 #include <QSettings>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace {
 
 constexpr double kTwipsPerInch = 1440.0;
@@ -34,24 +36,6 @@ constexpr Place kLabel1 = {1440, 1920, 1215, 255};
 constexpr Place kComExit = {600, 5040, 1215, 495};
 constexpr int kTxtLinLeft = 2880, kTxtLinTop = 1920, kTxtLinStep = 600;
 constexpr int kTxtLinWidth = 5535, kTxtLinHeight = 285;
-
-// Shows a run's names in the window's boxes.
-class BoxDisplay : public conversion::Display {
-public:
-    BoxDisplay(QLineEdit* source, const std::array<QLineEdit*, conversion::kOutputFiles>& outputs)
-        : source_(source), outputs_(outputs) {}
-
-    void showSource(const std::filesystem::path& source) override {
-        source_->setText(toQString(source));
-    }
-    void showOutput(int index, const std::filesystem::path& output) override {
-        outputs_.at(static_cast<std::size_t>(index))->setText(toQString(output));
-    }
-
-private:
-    QLineEdit* source_;
-    const std::array<QLineEdit*, conversion::kOutputFiles>& outputs_;
-};
 
 QLineEdit* makeBox(QWidget* parent, const QString& name, const QString& accessibleName) {
     auto* box = new QLineEdit(parent);
@@ -163,19 +147,31 @@ void Quillotan::ComDeal_Click() {
 
 void Quillotan::convertFile(const QString& path) {
     const QFileInfo source(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
-    BoxDisplay display(TxtSource, TxtLin);
+    const std::filesystem::path sourcePath = toPath(source.filePath());
+    const auto outputs = conversion::outputPaths(sourcePath);
+    std::vector<std::string> findings;
+    std::vector<std::filesystem::path> written(outputs.begin(), outputs.end());
+    QString error;
     try {
-        const auto findings =
-            conversion::convert(m_runState, toPath(source.filePath()), display, m_clock);
+        findings = conversion::convert(sourcePath, m_clock);
         QSettings().setValue(QLatin1String(kLastFolderKey), source.path());
-        // The files are written; what looks wrong in the deals is the director's to judge.
-        if (!findings.empty()) {
-            QMessageBox::warning(this, windowTitle(),
-                                 QString::fromStdString(conversion::findingsText(findings)));
-        }
-    } catch (const std::exception& error) {
+    } catch (const conversion::ConversionError& failure) {
         // The run's own error says what was wrong, where, and which files were written.
-        QMessageBox::critical(this, windowTitle(), QString::fromUtf8(error.what()));
+        error = QString::fromUtf8(failure.what());
+        written = failure.written();
+    }
+    // The boxes show this run's names alone: a file it did not write leaves its box empty.
+    TxtSource->setText(toQString(sourcePath));
+    for (std::size_t i = 0; i < TxtLin.size(); ++i) {
+        const bool done = std::find(written.begin(), written.end(), outputs[i]) != written.end();
+        TxtLin[i]->setText(done ? toQString(outputs[i]) : QString());
+    }
+    if (!error.isEmpty()) {
+        QMessageBox::critical(this, windowTitle(), error);
+    } else if (!findings.empty()) {
+        // The files are written; what looks wrong in the deals is the director's to judge.
+        QMessageBox::warning(this, windowTitle(),
+                             QString::fromStdString(conversion::findingsText(findings)));
     }
 }
 

@@ -53,5 +53,4 @@ private:
     QFileDialog* CD1;
 
     conversion::Clock m_clock;
-    conversion::RunState m_runState;  // what a run leaves behind, kept until the next
 };

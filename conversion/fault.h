@@ -1,0 +1,54 @@
+#pragma once
+
+// The core's own business: how its parts report a fault to the run, and the tests' hook into
+// a run. The front ends see only ConversionError.
+
+#include "conversion_error.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace conversion {
+
+// A fault in the source or in writing an output, as found by the reader, the record
+// builder or an output file. The run catches it and raises a ConversionError that adds
+// where in the run it happened; it never leaves the library.
+class Fault : public std::runtime_error {
+public:
+    // line: the source line the fault is about, 0 when it is about no line.
+    Fault(std::string detail, int line = 0);
+    int line() const { return line_; }
+
+private:
+    int line_;
+};
+
+// The text, cut to a length that reads well in a message.
+std::string excerpt(std::string_view text);
+
+// "expected a <what>, found <line>", with the found text cut to a readable length.
+std::string expectedFound(std::string_view what, std::string_view found);
+
+// Where in the run a fault happened.
+struct FaultPlace {
+    int line = 0;                             // source line, 0 when not about a line
+    int board = 0;                            // place of the board in the run (1..24), 0 when none
+    std::optional<std::int16_t> boardNumber;  // the number of that board, when it was read
+    std::vector<std::filesystem::path> written;     // output files completed before the stop
+    std::vector<std::filesystem::path> notWritten;  // the others
+};
+
+// The error for the user: the fault's detail, its place, the source and the files.
+ConversionError describeFault(const std::filesystem::path& source, std::string_view detail,
+                              FaultPlace place);
+
+// Called right after each temporary output file is created, with the file's index (0..3).
+// Nothing in the product sets it: the tests plant faults through it that strike mid-run.
+extern void (*afterTemporaryCreated)(int index);
+
+}  // namespace conversion
