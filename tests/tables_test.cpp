@@ -1,9 +1,8 @@
-// Tables for what is smaller than a whole run: the source's lines, hands, seats, dealer and
-// vulnerability codes, the timestamp and the warning's text.
+// Tables for what is smaller than a whole run: the source's lines, the timestamp and the
+// warning's text.
 
 #include "deal_check.h"
 #include "fault.h"
-#include "lin_record.h"
 #include "pbn_source.h"
 #include "test_support.h"
 #include "timestamp.h"
@@ -59,48 +58,10 @@ TEST(Tables, LinesUpToTheLimit) {
     EXPECT_THROW(linesOf(dir, longest + "xx\r\n"), Fault);
 }
 
-TEST(Tables, InsertSuits) {
-    const char* rows[][2] = {{"AKQ2.JT9.876.543", "SAKQ2HJT9D876C543"},
-                             {"AKQJ..T98765.432", "SAKQJHDT98765C432"},
-                             {"AKQJ.T98.765432.", "SAKQJHT98D765432C"},
-                             {"AKQ.JT9", "SAKQHJT9"},
-                             {"A.K.Q.J.T", "SAHKDQCJ.T"},
-                             {"", "S"}};
-    for (const auto& [pbn, lin] : rows) EXPECT_EQ(InsertSuits(pbn), lin) << pbn;
-}
-
-// Boards of one run, each hand named by its seat: the record takes South's, West's and North's
-// hands whichever seat the deal starts with; a dealer or vulnerability not recognised keeps
-// the previous board's.
-TEST(Tables, SeatsDealerAndVulnerability) {
-    const char* rows[][4] = {
-        {"W", "#", "W", "2SS,SW,SN|"},  // nothing recognised yet: no vulnerability
-        {"n", "EW", "N", "2SS,SW,SN|E"},   {"", "Both", "E", "2SS,SW,SN|B"},
-        {"S", "none", "S", "1SS,SW,SN|B"}, {"E", "Love", "W", "4SS,SW,SN|0"},
-        {"N", "All", "N", "3SS,SW,SN|B"},  {"N", "-", "S", "3SS,SW,SN|0"},
-        {"N", "NS", "E", "3SS,SW,SN|N"},   {"N", "", "W", "3SS,SW,SN|N"}};
-    RecordState state;
-    for (const auto& [dealer, vulnerability, first, expected] : rows) {
-        BoardFields board;
-        board.number = 1, board.dealer = dealer, board.vulnerability = vulnerability;
-        board.firstSeat = *first;
-        for (int i = 0; i < 4; ++i) {
-            board.hands.emplace_back(1, "NESW"[(std::string_view("NESW").find(*first) + i) % 4]);
-        }
-        const auto record = buildDealRecord(board, state);
-        const auto sv = record.find("|sv|") + 4;
-        EXPECT_EQ(record.substr(9, 10) + record.substr(sv, record.size() - sv - 5), expected)
-            << dealer << " " << vulnerability << " " << first;
-    }
-}
-
 TEST(Tables, TimestampUnderTheSuitesLocale) {
     std::tm moment{};
-    moment.tm_mday = 5;
-    moment.tm_mon = 11;
-    moment.tm_year = 2026 - 1900;
-    moment.tm_hour = 9;
-    moment.tm_min = 7;
+    moment.tm_mday = 5, moment.tm_mon = 11, moment.tm_year = 2026 - 1900;
+    moment.tm_hour = 9, moment.tm_min = 7;
     const auto stamp = formatTimestamp(moment);
     EXPECT_EQ(stamp.date + " " + stamp.time, "5 Dec 2026 09:07");
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "conversion_run.h"
-#include "fixed_run.h"
+#include "timestamp.h"
 
 #include <filesystem>
 #include <fstream>
@@ -13,6 +12,9 @@
 namespace testing_support {
 
 namespace fs = std::filesystem;
+
+// The clock of every run in the tests, the benchmark and the fuzz target: 5 Dec 2026 at 09:07.
+inline conversion::Timestamp fixedClock() { return {"5 Dec 2026", "09:07"}; }
 
 // A fresh folder per test, removed with everything in it afterwards.
 struct TempDir {
