@@ -61,8 +61,13 @@ std::vector<std::string> Run::execute() {
         writeFile(index);
         ++filesDone_;
     }
+    // What the preamble's comments passed over leads the findings.
+    std::vector<std::string> findings;
+    for (const auto& note : reader_->preambleNotes())
+        findings.push_back("Before board 1: " + note + ".");
     reader_.reset();
-    return checkDeals(boards_);
+    for (auto& line : checkDeals(boards_)) findings.push_back(std::move(line));
+    return findings;
 }
 
 // The lines before the first board, the first eight of them, go into the header.

@@ -110,7 +110,7 @@ std::vector<std::string> dealFindings(const std::array<Hand, 4>& hands) {
         }
     }
     std::vector<std::string> counts;
-    for (int seat = 0; seat < 4 && notGiven.empty(); ++seat) {
+    for (int seat = 0; seat < 4 && placed; ++seat) {
         if (hands[seat].cards == 13) continue;
         counts.push_back(std::string(kSeatNames[seat]) + (counts.empty() ? " holds " : " ") +
                          std::to_string(hands[seat].cards) + (counts.empty() ? " cards" : ""));
@@ -153,7 +153,8 @@ std::vector<std::string> checkDeals(const std::vector<BoardFields>& boards) {
         for (std::size_t i = 0; i < 4 && i < board.hands.size(); ++i) {
             hands[(first + i) % 4] = readHand(board.hands[i]);
         }
-        auto found = dealFindings(hands);
+        auto found = board.notes;  // what was guessed or passed over, first
+        for (auto& finding : dealFindings(hands)) found.push_back(std::move(finding));
 
         const std::int16_t number = board.number.value_or(0);
         const auto sameNumber = std::find(numbers.begin(), numbers.end(), number);
@@ -186,9 +187,14 @@ std::vector<std::string> checkDeals(const std::vector<BoardFields>& boards) {
 
 std::string findingsText(const std::vector<std::string>& findings, std::size_t maxLines) {
     std::string text = "The four LIN files were written, but some deals look wrong:";
-    for (std::size_t i = 0; i < findings.size() && i < maxLines; ++i) text += "\n" + findings[i];
-    if (findings.size() > maxLines) {
-        const auto more = findings.size() - maxLines;
+    std::size_t boards = 0;  // lines about a board; a line about the preamble always shows
+    for (const auto& line : findings) {
+        const bool board = line.starts_with("Board ");
+        if (!board || boards < maxLines) text += "\n" + line;
+        boards += board;
+    }
+    if (boards > maxLines) {
+        const auto more = boards - maxLines;
         text += "\nand " + std::to_string(more) + (more == 1 ? " more board." : " more boards.");
     }
     return text;

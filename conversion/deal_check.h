@@ -14,8 +14,8 @@ namespace conversion {
 // boards of the run in order; a board's place in the run is its index plus one.
 std::vector<std::string> checkDeals(const std::vector<BoardFields>& boards);
 
-// The text of the warning for a run with findings: a lead line, then at most maxLines of the
-// lines, then "and N more boards." for the rest.
+// The text of the warning for a run with findings: a lead line, then the lines, at most
+// maxLines of those about a board ("Board ..."), then "and N more boards." for the rest.
 std::string findingsText(const std::vector<std::string>& findings, std::size_t maxLines = 12);
 
 }  // namespace conversion

@@ -9,7 +9,8 @@
 namespace conversion {
 
 // Dealer and vulnerability, carried from board to board within one run: a board whose
-// dealer letter or vulnerability text is not recognised keeps the previous board's code.
+// dealer letter or vulnerability text is not recognised, or missing, keeps the previous
+// board's code.
 struct RecordState {
     std::uint8_t dealerCode = 0;  // 1 South, 2 West, 3 North, 4 East; 0 none recognised yet
     std::string vulnerability;    // "0", "N", "E", "B" or empty
@@ -29,7 +30,9 @@ std::string InsertSuits(std::string_view hand);
 
 // The LIN line of one board: South's, West's and North's hands, dealer and vulnerability.
 // Updates the record state; throws Fault while no dealer has been recognised. The board
-// holds at least four hands (the reader sees to it).
-std::string buildDealRecord(const BoardFields& board, RecordState& state);
+// holds at least four hands (the reader sees to it). What had to be taken from elsewhere (a
+// dealer or vulnerability from the previous board, the hands' seats from the dealer) is
+// added to the board's notes, and a deal that names no seat first takes the dealer's.
+std::string buildDealRecord(BoardFields& board, RecordState& state);
 
 }  // namespace conversion

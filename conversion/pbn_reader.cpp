@@ -30,6 +30,20 @@ std::optional<std::int16_t> parseBoardNumber(std::string_view text) {
     return number;
 }
 
+// The tag a board needs that the text names after [ and any spaces, or kUsedNames.size().
+std::size_t usedTagAt(std::string_view text) {
+    const auto name = text.find_first_not_of(kBlank);
+    if (name == text.npos) return kUsedNames.size();
+    text.remove_prefix(name);
+    std::size_t i = 0;
+    while (i < kUsedNames.size() &&
+           !(text.starts_with(kUsedNames[i]) &&
+             (text.size() == kUsedNames[i].size() || !isNameChar(text[kUsedNames[i].size()])))) {
+        ++i;
+    }
+    return i;
+}
+
 // The hands of a deal's value after its "N:", separated by spaces.
 std::vector<std::string> splitHands(std::string_view hands) {
     std::vector<std::string> split;
@@ -109,6 +123,12 @@ PbnReader::Event PbnReader::next(Tag& tag) {
             }
         }
         if (inComment_) {
+            if (pos_ == 0) {  // a new line, inside the comment
+                const auto first = line_.find_first_not_of(kBlank);
+                commentHidesTags_ =
+                    commentHidesTags_ || (first != line_.npos && line_[first] == '[' &&
+                                          usedTagAt(line_.substr(first + 1)) < kUsed);
+            }
             pos_ = line_.find('}', pos_);
             if (pos_ == line_.npos) {
                 endLine();
@@ -116,17 +136,25 @@ PbnReader::Event PbnReader::next(Tag& tag) {
             }
             inComment_ = false;
             ++pos_;
+            if (commentHidesTags_) {
+                (boardSeen_ ? notes_ : preambleNotes_)
+                    .push_back("a comment opened with { on line " + std::to_string(commentLine_) +
+                               " runs to line " + std::to_string(source_.lineNumber()) +
+                               ": the tags between were passed over as comment");
+            }
         }
         pos_ = line_.find_first_not_of(kBlank, pos_);
         if (pos_ == line_.npos || line_[pos_] == ';') {
             endLine();
         } else if (line_[pos_] == '{') {
             inComment_ = true;
+            commentLine_ = source_.lineNumber();
+            commentHidesTags_ = false;
             ++pos_;
         } else if (line_[pos_] == '[') {
-            readTag(tag);
-            return Event::Tag;
-        } else {  // section data: calls, cards, table rows
+            if (readTag(tag)) return Event::Tag;
+            endLine();  // not a tag a board needs: the line is passed over
+        } else {        // section data: calls, cards, table rows
             pos_ = line_.find_first_of("[{;", pos_);
             if (pos_ == line_.npos) endLine();
         }
@@ -134,26 +162,28 @@ PbnReader::Event PbnReader::next(Tag& tag) {
 }
 
 // [Name "value"], spaces allowed around the name and the value; \" and \\ in the value
-// stand for " and \.
-void PbnReader::readTag(Tag& tag) {
-    const auto malformed = [this] {
-        return Fault(expectedFound("a tag like [Board \"7\"]", line_), source_.lineNumber());
-    };
+// stand for " and \. False for a line that holds no well-formed tag here, unless it names a
+// tag that a board needs: then it throws, so that a typo never loses a board or its deal.
+bool PbnReader::readTag(Tag& tag) {
     const auto skipBlanks = [this] {
         pos_ = std::min(line_.find_first_not_of(kBlank, pos_), line_.size());
+    };
+    const auto malformed = [this, start = pos_] {
+        if (usedTagAt(std::string_view(line_).substr(start + 1)) == kUsed) return false;
+        throw Fault(expectedFound("a tag like [Board \"7\"]", line_), source_.lineNumber());
     };
     tag.line = source_.lineNumber();
     ++pos_;
     skipBlanks();
     const auto name = pos_;
     while (pos_ < line_.size() && isNameChar(line_[pos_])) ++pos_;
-    if (pos_ == name) throw malformed();
+    if (pos_ == name) return malformed();
     tag.name.assign(line_, name, pos_ - name);
     skipBlanks();
-    if (pos_ == line_.size() || line_[pos_] != '"') throw malformed();
+    if (pos_ == line_.size() || line_[pos_] != '"') return malformed();
     tag.value.clear();
     for (++pos_;; ++pos_) {
-        if (pos_ >= line_.size()) throw malformed();
+        if (pos_ >= line_.size()) return malformed();
         char c = line_[pos_];
         if (c == '"') break;
         if (c == '\\' && pos_ + 1 < line_.size() &&
@@ -164,9 +194,10 @@ void PbnReader::readTag(Tag& tag) {
     }
     ++pos_;
     skipBlanks();
-    if (pos_ == line_.size() || line_[pos_] != ']') throw malformed();
+    if (pos_ == line_.size() || line_[pos_] != ']') return malformed();
     ++pos_;
     if (tag.name == kUsedNames[kBoard]) boardSeen_ = true;
+    return true;
 }
 
 // The lines before the line of the first Board tag are the preamble.
@@ -192,7 +223,7 @@ void PbnReader::endGame() {
     }
 }
 
-void PbnReader::fill(BoardFields& board) const {
+void PbnReader::fill(BoardFields& board) {
     const Tag& number = *game_[kBoard];
     board.line = board.dealerLine = number.line;
     board.number = parseBoardNumber(number.value);
@@ -202,23 +233,25 @@ void PbnReader::fill(BoardFields& board) const {
                     number.line);
     }
     if (const auto& dealer = game_[kDealer]) {
-        board.dealer = dealer->value.substr(0, 1);
+        board.dealer = dealer->value;
         board.dealerLine = dealer->line;
     }
     if (game_[kVulnerable]) board.vulnerability = game_[kVulnerable]->value;
+    board.notes = std::move(notes_);
+    notes_.clear();
     if (!game_[kDeal]) {
         throw Fault("board " + std::to_string(*board.number) + " has no Deal tag", number.line);
     }
     const Tag& deal = *game_[kDeal];
     board.dealLine = deal.line;
-    const auto seat = deal.value.empty() ? std::string_view::npos
-                                         : std::string_view("NESWnesw").find(deal.value[0]);
-    if (seat == std::string_view::npos || deal.value.size() < 2 || deal.value[1] != ':') {
+    if (deal.value.size() < 2 || deal.value[1] != ':') {
         throw Fault("expected a deal like \"N:AKQ2.JT9.876.543 ...\", found \"" +
                         excerpt(deal.value) + "\"",
                     deal.line);
     }
-    board.firstSeat = "NESW"[seat % 4];
+    // A letter that names no seat leaves the hands to be placed from the dealer.
+    const auto seat = std::string_view("NESWnesw").find(deal.value[0]);
+    board.firstSeat = seat == std::string_view::npos ? deal.value[0] : "NESW"[seat % 4];
     board.hands = splitHands(std::string_view(deal.value).substr(2));
     if (board.hands.size() < 4) {
         throw Fault("the deal holds " + std::to_string(board.hands.size()) +

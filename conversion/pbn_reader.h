@@ -13,14 +13,15 @@ namespace conversion {
 
 // The values of one board of the source.
 struct BoardFields {
-    int line = 0;                        // source line of the Board tag
-    int dealerLine = 0;                  // of the Dealer tag, or of the Board tag without one
-    int dealLine = 0;                    // of the Deal tag
-    std::optional<std::int16_t> number;  // the board number, once it is read
-    std::string dealer;                  // the first letter of the Dealer tag's value, or empty
-    std::string vulnerability;           // the Vulnerable tag's value
-    char firstSeat = 'N';                // the seat of the deal's first hand: N, E, S or W
-    std::vector<std::string> hands;      // PBN hands in deal order
+    int line = 0;                              // source line of the Board tag
+    int dealerLine = 0;                        // of the Dealer tag, or of the Board tag without one
+    int dealLine = 0;                          // of the Deal tag
+    std::optional<std::int16_t> number;        // the board number, once it is read
+    std::optional<std::string> dealer;         // the Dealer tag's value; none without the tag
+    std::optional<std::string> vulnerability;  // the Vulnerable tag's value; none without the tag
+    char firstSeat = 'N';            // the deal's letter for its first hand, a seat or not
+    std::vector<std::string> hands;  // PBN hands in deal order
+    std::vector<std::string> notes;  // what had to be guessed or passed over
 };
 
 // Reads the boards of a PBN file as the PBN standard's import format has them: escape lines
@@ -38,11 +39,17 @@ public:
     bool readPreamble(std::size_t maxPreamble);
     const std::vector<std::string>& preamble() const { return preamble_; }
 
+    // What the preamble's comments passed over (see nextBoard).
+    const std::vector<std::string>& preambleNotes() const { return preambleNotes_; }
+
     // The next board, read to the end of its game; false when the source holds no further
-    // Board tag. Throws Fault for a tag that is not well formed, a board number that is not
-    // a whole number from -32768 to 32767, a board without a Deal tag, or a deal that is not
-    // a seat letter, a colon and four hands. Fills board as it goes, so that after a Fault it
-    // holds what was read before it.
+    // Board tag. Throws Fault for a Board, Dealer, Vulnerable or Deal tag that is not well
+    // formed (any other line that starts with [ but holds no well-formed tag is passed over),
+    // a board number that is not a whole number from -32768 to 32767, a board without a Deal
+    // tag, or a deal that is not a letter, a colon and four hands. A { } comment that runs
+    // over lines that start with a Board, Dealer, Vulnerable or Deal tag is noted on the board
+    // in whose game it opens. Fills board as it goes, so that after a Fault it holds what was
+    // read before it.
     bool nextBoard(BoardFields& board);
 
 private:
@@ -55,17 +62,21 @@ private:
     };
 
     Event next(Tag& tag);
-    void readTag(Tag& tag);
+    bool readTag(Tag& tag);
     void endLine();
     void take(Tag& tag);
     void endGame();
-    void fill(BoardFields& board) const;
+    void fill(BoardFields& board);
 
     PbnSource source_;
     std::string line_;
     std::size_t pos_ = 0;
     bool inLine_ = false;
-    bool inComment_ = false;  // inside { }, which may run over several lines
+    bool inComment_ = false;          // inside { }, which may run over several lines
+    int commentLine_ = 0;             // where it opened
+    bool commentHidesTags_ = false;   // over a line that starts with a tag a board needs
+    std::vector<std::string> notes_;  // of the game being read
+    std::vector<std::string> preambleNotes_;
     bool boardSeen_ = false;
     std::size_t maxPreamble_ = 0;
     std::vector<std::string> preamble_;
