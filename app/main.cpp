@@ -1,7 +1,9 @@
+#include "path_text.h"
 #include "quillotan.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFile>
 #include <QTimer>
 
 // quillotan [FILE.pbn]: the window; a file named on the command line is converted at once,
@@ -25,8 +27,18 @@ int main(int argc, char* argv[]) {
 
     Quillotan window;
     window.show();
+    conversion::cleanUpOnInterrupt();
     if (!options.positionalArguments().isEmpty()) {
-        const QString file = options.positionalArguments().first();
+        std::filesystem::path file = toPath(options.positionalArguments().first());
+#ifndef Q_OS_WIN
+        // The name's own bytes, which need not be valid in the locale's encoding.
+        for (int i = argc - 1; i > 0; --i) {
+            if (QFile::decodeName(argv[i]) == options.positionalArguments().first()) {
+                file = argv[i];
+                break;
+            }
+        }
+#endif
         QTimer::singleShot(0, &window, [&window, file] { window.convertFile(file); });
     }
     return QApplication::exec();

@@ -18,12 +18,14 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
 #include <random>
 #include <sstream>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using testing_support::fixedClock;
@@ -137,20 +139,32 @@ void BM_WholeRun(benchmark::State& state) { runOn(state, layoutOf(state).source)
 
 void BM_RunWith100MBTail(benchmark::State& state) { runOn(state, layoutOf(state).large); }
 
-// The floor: the same four files' bytes, each written under a temporary name and renamed.
-void writeFloor(const fs::path& source, const std::array<std::string, 4>& outputs) {
+// The floor: the same four files' bytes, each written under a temporary name, flushed to the
+// disk, and renamed, the folder flushed after, as a run does. flush: false leaves out the two
+// flushes, to measure what they cost.
+void writeFloor(const fs::path& source, const std::array<std::string, 4>& outputs,
+                bool flush = true) {
     const auto names = conversion::outputPaths(source);
     for (int i = 0; i < 4; ++i) {
         const fs::path temporary = fs::path(names[i]) += ".tmp";
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        file.write(outputs[i].data(), static_cast<std::streamsize>(outputs[i].size()));
-        file.close();
+        std::FILE* file = std::fopen(temporary.c_str(), "wb");
+        std::fwrite(outputs[i].data(), 1, outputs[i].size(), file);
+        std::fflush(file);
+        if (flush) ::fsync(::fileno(file));
+        std::fclose(file);
         fs::rename(temporary, names[i]);
+        const int folder = ::open(source.parent_path().c_str(), O_RDONLY | O_DIRECTORY);
+        if (flush) ::fsync(folder);
+        ::close(folder);
     }
 }
 
 void BM_WriteFloor(benchmark::State& state) {
     for (auto _ : state) writeFloor(fixture().dir / "floor.pbn", layoutOf(state).outputs);
+}
+
+void BM_WriteFloorUnflushed(benchmark::State& state) {
+    for (auto _ : state) writeFloor(fixture().dir / "floor.pbn", layoutOf(state).outputs, false);
 }
 
 // Reading the 24 boards alone, and building their records from what was read.
@@ -221,6 +235,7 @@ void BM_WriteFloor400(benchmark::State& state) {
 }
 
 BENCHMARK(BM_WriteFloor)->DenseRange(0, kLayouts - 1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_WriteFloorUnflushed)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WholeRun)->DenseRange(0, kLayouts - 1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RunWith100MBTail)->DenseRange(0, kLayouts - 1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Read24)->DenseRange(0, kLayouts - 1)->Unit(benchmark::kMicrosecond);

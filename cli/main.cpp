@@ -5,9 +5,13 @@
 #include "conversion_run.h"
 #include "deal_check.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <system_error>
+#include <utility>
 #include <vector>
 
 #ifdef _WIN32
@@ -20,16 +24,19 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: quillotan-convert FILE.pbn...\n"
+    "Usage: quillotan-convert [-z] FILE.pbn...\n"
     "Converts each 24-board PBN hand record into four LIN files of six boards beside it:\n"
     "FILE_1-6.lin, FILE_7-12.lin, FILE_13-18.lin and FILE_19-24.lin. Prints the four paths\n"
     "written for each file that converts; errors, and what looks wrong in the deals, go to\n"
     "standard error.\n"
     "\n"
-    "  --help     show this text and exit\n"
-    "  --version  show the version and exit\n"
+    "  -z, --null  end each path with a NUL, not a line end, and write it as it is (else\n"
+    "              control characters in it are shown escaped, as in messages)\n"
+    "  --help      show this text and exit\n"
+    "  --version   show the version and exit\n"
     "\n"
-    "Exit status: 0 when every file converted, 1 when any failed, 2 for a usage error.\n";
+    "Exit status: 0 when every file converted, 1 when any failed or the paths could not be\n"
+    "written, 2 for a usage error.\n";
 
 // The arguments as paths; on Windows from the wide command line, so that any name survives.
 std::vector<std::filesystem::path> arguments(int argc, char** argv) {
@@ -54,8 +61,9 @@ int main(int argc, char** argv) {
     // Paths and suit symbols are written as UTF-8; the console shows them as such.
     SetConsoleOutputCP(CP_UTF8);
 #endif
+    conversion::cleanUpOnInterrupt();
     std::vector<std::filesystem::path> files;
-    bool options = true;
+    bool options = true, nulls = false;
     for (const auto& arg : arguments(argc, argv)) {
         const std::string text = conversion::pathText(arg);
         if (options && text == "--") {
@@ -66,8 +74,15 @@ int main(int argc, char** argv) {
         } else if (options && text == "--version") {
             std::cout << "quillotan-convert " QUILLOTAN_VERSION "\n";
             return 0;
+        } else if (options && (text == "-z" || text == "--null")) {
+            nulls = true;
         } else if (options && text.size() > 1 && text.front() == '-') {
-            std::cerr << "quillotan-convert: unknown option " << text << "\n" << kUsage;
+            std::cerr << "quillotan-convert: unknown option " << conversion::displayText(text)
+                      << "\n"
+                      << kUsage;
+            return 2;
+        } else if (text.empty()) {
+            std::cerr << "quillotan-convert: no file name given\n" << kUsage;
             return 2;
         } else {
             files.push_back(arg);
@@ -78,22 +93,51 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    int status = 0;
+    int status = 0, writeError = 0;
+    std::vector<std::pair<std::filesystem::path, std::filesystem::path>> done;  // source, output
     for (const auto& file : files) {
+        const auto outputs = conversion::outputPaths(file);
+        const auto shown = conversion::displayText(conversion::pathText(file));
+        // A second source with the same four outputs would silently replace the first's.
+        const auto same = std::find_if(done.begin(), done.end(), [&outputs](const auto& earlier) {
+            std::error_code error;
+            return std::filesystem::equivalent(earlier.second, outputs[0], error) ||
+                   std::filesystem::weakly_canonical(earlier.second, error) ==
+                       std::filesystem::weakly_canonical(outputs[0], error);
+        });
+        if (same != done.end()) {
+            std::cerr << "Could not convert " << shown << ".\nIts output files are those of "
+                      << conversion::displayText(conversion::pathText(same->first))
+                      << ", converted before it.\nNo output file was written.\n";
+            status = 1;
+            continue;
+        }
+        done.emplace_back(file, outputs[0]);
         try {
             const auto findings = conversion::convert(file);
-            for (const auto& path : conversion::outputPaths(file)) {
-                std::cout << conversion::pathText(path) << "\n";
+            for (const auto& path : outputs) {
+                const auto text = conversion::pathText(path);
+                if (nulls) {
+                    std::cout << text << '\0';
+                } else {
+                    std::cout << conversion::displayText(text) << '\n';
+                }
             }
             if (!findings.empty()) {
-                std::cerr << conversion::pathText(file) << ":\n"
+                std::cerr << shown << ":\n"
                           << conversion::findingsText(findings, findings.size()) << "\n";
             }
         } catch (const conversion::ConversionError& error) {
             std::cerr << error.what() << "\n";
             status = 1;
         }
-        std::cout.flush();
+        if (!std::cout.flush() && !writeError) writeError = errno ? errno : EIO;
+    }
+    // The paths are what a script reads: losing them is a failure, as for the GNU tools.
+    if (writeError) {
+        std::cerr << "quillotan-convert: cannot write to standard output: "
+                  << std::generic_category().message(writeError) << "\n";
+        status = 1;
     }
     return status;
 }

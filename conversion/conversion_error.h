@@ -20,7 +20,13 @@ private:
     std::vector<std::filesystem::path> written_;
 };
 
-// The text of a path as it is shown and written (UTF-8 where the platform's paths are wide).
+// The text of a path as it is written (UTF-8 where the platform's paths are wide).
 std::string pathText(const std::filesystem::path& path);
+
+// Text from a source or a file name as it is shown: control characters (C0, DEL, C1) and
+// bytes that are no valid UTF-8 are escaped, \0 \t \n \r for those four and \xHH for every
+// other byte (a C1 character's two bytes each), so that nothing reaches a screen raw. The
+// backslash itself is not escaped: a Windows path reads as it is.
+std::string displayText(std::string_view text);
 
 }  // namespace conversion

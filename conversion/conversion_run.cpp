@@ -23,6 +23,7 @@ public:
 
     std::vector<std::string> execute();
     FaultPlace placeOf(int line) const;  // line: the source line the fault is about, or 0
+    std::string insideComment() const;   // ", inside the { comment ..." at the end, or empty
 
 private:
     void readPreamble();
@@ -51,7 +52,11 @@ std::vector<std::string> Run::execute() {
     // Date and time come from one reading of the clock.
     const Timestamp stamp = clock_();
     header_.push_back("% Lin file created by Quillotan " + stamp.date + " at " + stamp.time);
-    header_.push_back("% Source file " + pathText(source_));
+    // One comment line whatever the name holds: its line ends are written escaped.
+    std::string name;
+    for (const char c : pathText(source_))
+        name += c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
+    header_.push_back("% Source file " + name);
     reader_.emplace(source_);
     boards_.reserve(kBoardsPerRun);
     // Nothing is written unless all four files can be.
@@ -73,7 +78,7 @@ std::vector<std::string> Run::execute() {
 // The lines before the first board, the first eight of them, go into the header.
 void Run::readPreamble() {
     if (!reader_->readPreamble(kPreambleLines)) {
-        throw Fault("the source holds no board: no [Board \"...\"] tag");
+        throw Fault("the source holds no board: no [Board \"...\"] tag" + insideComment());
     }
     for (const auto& line : reader_->preamble()) header_.push_back("% " + line);
 }
@@ -95,11 +100,19 @@ void Run::convertBoard(OutputFile& file) {
     if (!reader_->nextBoard(fields_)) {
         board_ = 0;
         throw Fault("the source ends after board " + std::to_string(boards_.size()) +
-                    "; a hand-record file must hold " + std::to_string(kBoardsPerRun) + " boards");
+                    insideComment() + "; a hand-record file must hold " +
+                    std::to_string(kBoardsPerRun) + " boards");
     }
     file.writeLine(buildDealRecord(fields_, record_));
     boards_.push_back(fields_);
     board_ = 0;
+}
+
+std::string Run::insideComment() const {
+    const int opened = reader_->openComment();
+    return opened ? ", inside the { comment opened on line " + std::to_string(opened) +
+                        ", which is never closed"
+                  : "";
 }
 
 FaultPlace Run::placeOf(int line) const {
@@ -118,10 +131,16 @@ FaultPlace Run::placeOf(int line) const {
 OutputPaths outputPaths(const std::filesystem::path& source) {
     static constexpr std::array<const char*, kOutputFiles> kSuffixes = {"_1-6.lin", "_7-12.lin",
                                                                         "_13-18.lin", "_19-24.lin"};
+    std::filesystem::path base = source;
+#ifdef _WIN32
+    // Windows drops the trailing dots and spaces of a name when it opens the file.
+    auto name = base.filename().native();
+    while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
+    base.replace_filename(name);
+#endif
+    base.replace_extension();
     OutputPaths paths;
-    for (int i = 0; i < kOutputFiles; ++i) {
-        paths[i] = std::filesystem::path(source).replace_extension() += kSuffixes[i];
-    }
+    for (int i = 0; i < kOutputFiles; ++i) paths[i] = std::filesystem::path(base) += kSuffixes[i];
     return paths;
 }
 
@@ -132,7 +151,7 @@ std::vector<std::string> convert(const std::filesystem::path& source, const Cloc
         run.emplace(source, clock);
         return run->execute();
     } catch (const Fault& fault) {
-        throw describeFault(source, fault.what(), placeOf(fault.line()));
+        throw describeFault(source, fault.detail(), placeOf(fault.line()));
     } catch (const std::bad_alloc&) {
         throw describeFault(source, "there was not enough memory", placeOf(0));
     } catch (const std::exception& error) {

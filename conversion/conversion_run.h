@@ -29,4 +29,9 @@ OutputPaths outputPaths(const std::filesystem::path& source);
 std::vector<std::string> convert(const std::filesystem::path& source,
                                  const Clock& clock = localTimestamp);
 
+// Makes SIGINT, SIGTERM and SIGHUP (on Windows the console's Ctrl-C, Ctrl-Break and close
+// events) remove the temporary file of a run in progress, then end the program as the signal
+// would have. A program calls it once, before its first run.
+void cleanUpOnInterrupt();
+
 }  // namespace conversion

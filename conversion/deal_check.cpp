@@ -1,5 +1,7 @@
 #include "deal_check.h"
 
+#include "fault.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -20,8 +22,8 @@ struct Hand {
     int suits = 0;
     int cards = 0;
     Cards held = 0;
-    Cards twice = 0;      // cards written more than once in this hand
-    std::string strange;  // characters that are no rank, each once
+    Cards twice = 0;                   // cards written more than once in this hand
+    std::vector<std::string> strange;  // characters that are no rank, each once
 };
 
 Hand readHand(std::string_view text) {
@@ -29,12 +31,20 @@ Hand readHand(std::string_view text) {
     if (text.empty() || text == "-") return hand;
     hand.given = true;
     hand.suits = 1;
-    for (char c : text) {
+    while (!text.empty()) {
+        const char c = text.front();
         const auto rank = kRanks.find(c);
+        // A character outside ASCII is one, whatever its bytes; a byte of no valid UTF-8 is one.
+        const std::size_t length = std::max<std::size_t>(utf8Length(text), 1);
+        const std::string character(text.substr(0, length));
+        text.remove_prefix(length);
         if (c == '.') {
             ++hand.suits;
         } else if (rank == kRanks.npos) {
-            if (hand.strange.find(c) == std::string::npos) hand.strange += c;
+            if (std::find(hand.strange.begin(), hand.strange.end(), character) ==
+                hand.strange.end()) {
+                hand.strange.push_back(character);
+            }
         } else if (hand.suits <= 4) {
             const Cards card = Cards{1} << ((hand.suits - 1) * 13 + static_cast<int>(rank));
             (hand.held & card ? hand.twice : hand.held) |= card;
@@ -95,11 +105,12 @@ std::vector<std::string> dealFindings(const std::array<Hand, 4>& hands) {
         if (hand.suits == 4 && hand.strange.empty() && !hand.twice) continue;  // the usual hand
         const std::string whose = std::string(kSeatNames[seat]) + "'s";
         if (hand.given && hand.suits != 4) {
-            found.push_back(whose + " hand has " + std::to_string(hand.suits) + " suits, not four");
+            found.push_back(whose + " hand has " + std::to_string(hand.suits) +
+                            (hand.suits == 1 ? " suit, not four" : " suits, not four"));
         }
         if (!hand.strange.empty()) {
             std::vector<std::string> quoted;
-            for (char c : hand.strange) quoted.push_back("\"" + std::string(1, c) + "\"");
+            for (const auto& c : hand.strange) quoted.push_back("\"" + c + "\"");
             found.push_back(
                 whose + " hand holds " + joined(quoted) +
                 (quoted.size() == 1 ? ", which is not a card" : ", which are not cards"));
@@ -180,7 +191,7 @@ std::vector<std::string> checkDeals(const std::vector<BoardFields>& boards) {
         if (number != static_cast<int>(place)) line += " (numbered " + std::to_string(number) + ")";
         line += ": ";
         for (std::size_t i = 0; i < found.size(); ++i) line += (i > 0 ? "; " : "") + found[i];
-        lines.push_back(line + ".");
+        lines.push_back(displayText(line + "."));  // values from the source, escaped
     }
     return lines;
 }

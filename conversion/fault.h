@@ -22,9 +22,11 @@ class Fault : public std::runtime_error {
 public:
     // line: the source line the fault is about, 0 when it is about no line.
     Fault(std::string detail, int line = 0);
+    const std::string& detail() const { return detail_; }  // what() stops at a NUL; this not
     int line() const { return line_; }
 
 private:
+    std::string detail_;
     int line_;
 };
 
@@ -47,8 +49,17 @@ struct FaultPlace {
 ConversionError describeFault(const std::filesystem::path& source, std::string_view detail,
                               FaultPlace place);
 
+// Characters of text from its first byte that make one UTF-8 character: its byte count, or 0
+// when the bytes there are no valid UTF-8.
+std::size_t utf8Length(std::string_view text);
+
 // Called right after each temporary output file is created, with the file's index (0..3).
 // Nothing in the product sets it: the tests plant faults through it that strike mid-run.
 extern void (*afterTemporaryCreated)(int index);
+
+#ifdef _WIN32
+// What the console's Ctrl-C does to a run, for a test under wine, which cannot send it.
+bool interruptForTest();
+#endif
 
 }  // namespace conversion

@@ -39,6 +39,9 @@ public:
     bool readPreamble(std::size_t maxPreamble);
     const std::vector<std::string>& preamble() const { return preamble_; }
 
+    // The line of a { comment still open where the reading stopped, or 0.
+    int openComment() const { return inComment_ ? commentLine_ : 0; }
+
     // What the preamble's comments passed over (see nextBoard).
     const std::vector<std::string>& preambleNotes() const { return preambleNotes_; }
 

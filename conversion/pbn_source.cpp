@@ -16,9 +16,25 @@ Fault lineTooLong(int line) {
 }  // namespace
 
 PbnSource::PbnSource(const std::filesystem::path& path) {
+#ifdef _WIN32
+    // CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices, with any extension.
+    std::wstring stem = path.filename().native();
+    stem = stem.substr(0, stem.find(L'.'));
+    while (!stem.empty() && stem.back() == L' ') stem.pop_back();
+    for (auto& c : stem) c = static_cast<wchar_t>(towupper(c));
+    const bool numbered = stem.size() == 4 &&
+                          (stem.starts_with(L"COM") || stem.starts_with(L"LPT")) &&
+                          stem[3] >= L'1' && stem[3] <= L'9';
+    if (numbered || stem == L"CON" || stem == L"PRN" || stem == L"AUX" || stem == L"NUL") {
+        throw Fault("the source is named for a device (" + pathText(stem) + "), not a file");
+    }
+#endif
     std::error_code error;
     const auto status = std::filesystem::status(path, error);
-    if (!std::filesystem::exists(status)) throw Fault("the source file does not exist");
+    if (status.type() == std::filesystem::file_type::not_found) {
+        throw Fault("the source file does not exist");
+    }
+    if (error) throw Fault("the source file cannot be opened for reading: " + error.message());
     if (std::filesystem::is_directory(status)) {
         throw Fault("the source is a folder, not a hand-record file");
     }
@@ -122,7 +138,16 @@ bool PbnSource::readLine(std::string& line) {
         if (begin_ == end_ && !fill()) break;
         any = true;
         const char* start = buffer_.data() + begin_;
-        const auto* newline = static_cast<const char*>(std::memchr(start, '\n', end_ - begin_));
+        if (lineNumber_ == 0 && length == 0) {
+            // A file whose first line ends in CRs without an LF, as old Macintosh editors
+            // wrote, has CR line ends; every other file, LF (a CR before it is dropped).
+            const char* end = buffer_.data() + end_;
+            const auto* first =
+                std::find_if(start, end, [](char c) { return c == '\n' || c == '\r'; });
+            const auto* after = std::find_if(first, end, [](char c) { return c != '\r'; });
+            lineEnd_ = first != after && after != end && *after != '\n' ? '\r' : '\n';
+        }
+        const auto* newline = static_cast<const char*>(std::memchr(start, lineEnd_, end_ - begin_));
         const std::size_t take =
             newline ? static_cast<std::size_t>(newline - start) : end_ - begin_;
         if (length + take > kMaxLineLength + 1) {  // one more for a CR before the LF
@@ -141,7 +166,7 @@ bool PbnSource::readLine(std::string& line) {
         }
     }
     if (!any) return false;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (lineEnd_ == '\n' && !line.empty() && line.back() == '\r') line.pop_back();
     if (line.size() > kMaxLineLength) {
         throw lineTooLong(lineNumber_ + 1);
     }

@@ -13,7 +13,8 @@ namespace conversion {
 // say) and is refused rather than read into memory.
 inline constexpr std::size_t kMaxLineLength = 32767;
 
-// The PBN source, handed out one line at a time without its line end (LF or CR LF). Bytes
+// The PBN source, handed out one line at a time without its line end (LF or CR LF; CR in a
+// file whose first line ends in a CR alone). Bytes
 // are passed through as they are, but for a UTF-8 byte-order mark at the start, which is
 // dropped, and a file in UTF-16 (known by its byte-order mark), which is handed out as UTF-8.
 // Reads in small blocks, so only the part of the file that the run needs is ever read.
@@ -44,6 +45,7 @@ private:
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     int lineNumber_ = 0;
+    char lineEnd_ = '\n';  // '\r' in a file of CR line ends
 };
 
 }  // namespace conversion

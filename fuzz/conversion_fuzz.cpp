@@ -30,7 +30,7 @@ namespace {
 
 const fs::path& root() {
     static const fs::path path = [] {
-        auto dir = fs::temp_directory_path() /
+        auto dir = testing_support::scratchFolder() /  // in memory: each output is flushed
                    ("quillotan-fuzz-" + std::to_string(std::random_device{}()));
         fs::create_directories(dir);
         return dir;

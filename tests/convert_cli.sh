@@ -26,7 +26,25 @@ expect 0 "$good" "" good.pbn
 expect 1 "" $'Could not convert bad.pbn.\nThe source ends after board 14;*\nWritten before the stop: bad_1-6.lin, bad_7-12.lin.*' bad.pbn
 expect 1 "$good" "Could not convert bad.pbn.*" bad.pbn good.pbn
 expect 0 "${good//good/checks}" $'checks.pbn:\nThe four LIN files were written, but some deals look wrong:\nBoard 2: *\nBoard 11: *' checks.pbn
-expect 2 "" "Usage: quillotan-convert FILE.pbn...*"
+expect 2 "" "Usage: quillotan-convert [[]-z] FILE.pbn...*"
+expect 2 "" "quillotan-convert: no file name given*" good.pbn ""
 expect 2 "" "quillotan-convert: unknown option --bogus*" --bogus good.pbn
 expect 0 "$(printf 'quillotan-convert %s' "${QUILLOTAN_VERSION:-1.0.0}")" "" --version
+# The same outputs twice in one call: the second source is refused.
+cp good.pbn good.PBN
+expect 1 "$good" "Could not convert good.PBN.*those of good.pbn, converted before it.*" good.pbn good.PBN
+# A line end in a name (POSIX alone has them): shown escaped, raw with -z, escaped in the header.
+if [ $# -eq 1 ]; then
+    cp good.pbn $'new\nline.pbn'
+    escaped='new\nline'
+    expect 0 "${good//good/$escaped}" "" $'new\nline.pbn'
+    [ "$("${convert[@]}" -z $'new\nline.pbn' | tr '\0' '|')" = "$(printf 'new\nline%s|' _1-6.lin _7-12.lin _13-18.lin _19-24.lin)" ] ||
+        { echo "FAIL: -z"; failed=1; }
+    grep -q $'^% Source file new\\\\nline.pbn\r$' $'new\nline_1-6.lin' || { echo "FAIL: header"; failed=1; }
+fi
+# Paths that cannot be written are a failure.
+if [ -w /dev/full ]; then
+    "${convert[@]}" good.pbn >/dev/full 2>err.txt && { echo "FAIL: /dev/full gave 0"; failed=1; }
+    grep -q "cannot write to standard output" err.txt || { echo "FAIL: /dev/full unreported"; failed=1; }
+fi
 exit $failed

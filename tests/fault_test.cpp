@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <new>
 #include <set>
 #include <sstream>
@@ -42,15 +43,15 @@ std::string convertHere(const fs::path& source) {
 // A path from UTF-8 text, whatever the platform's narrow encoding.
 fs::path pathOf(const std::string& text) { return std::u8string(text.begin(), text.end()); }
 
-std::pair<fs::path, fs::perms> kept;  // an earlier output that stands beside the source
-bool throwsMemory = false;            // what and where the run's test hook throws
-int throwAt = -1;
+bool throwsMemory = false;  // what and where the run's test hook throws
+int throwAt = -1, raiseAt = -1, signalNumber = 0;
 void (*limit)() = nullptr;  // set in a child process before the run; none: run here
 
 #ifdef _WIN32
 HANDLE held = INVALID_HANDLE_VALUE;
 #else
-// The run's message, from a child process that sets its limits first.
+// The run's message, from a child process that sets its limits first; for a child that a
+// signal ends, "killed by signal N".
 std::string convertInChild(const fs::path& source) {
     TempDir out;
     fs::permissions(out.path, fs::perms::all);
@@ -62,6 +63,7 @@ std::string convertInChild(const fs::path& source) {
     }
     int status = 0;
     wait(&status);
+    if (WIFSIGNALED(status)) return "\nkilled by signal " + std::to_string(WTERMSIG(status));
     EXPECT_EQ(status, 0) << "the child did not end normally";
     return readFile(out / "message");
 }
@@ -80,35 +82,69 @@ void sizeLimit() {
 }
 #endif
 
-// One step of a row's preparation (fault_rows.txt says what each does).
-void prepare(const std::string& step, const fs::path& dir, const fs::path& source) {
+// One step of a row's preparation in folder (fault_rows.txt says what each does); deep moves
+// the folder.
+void prepare(const std::string& step, fs::path& folder, const std::string& source) {
     std::istringstream words(step);
     std::string verb, name, mode;
     words >> verb >> name >> mode;
-    const fs::path path = dir / pathOf(name);
+    const fs::path path = folder / pathOf(name);
     const auto perms = [&mode] { return fs::perms(std::stoi(mode, nullptr, 8)); };
-    if (verb == "source") fs::copy_file(kCases / "no_preamble" / "deals.pbn", source);
+    if (verb == "source")
+        fs::copy_file(kCases / "no_preamble" / "deals.pbn", folder / pathOf(source));
     if (verb == "mkdir") fs::create_directory(path);
     if (verb == "chmod") fs::permissions(path, perms());
-    if (verb == "earlier") {
-        writeFile(path, "earlier");
-        fs::permissions(path, perms());
-        kept = {path, fs::status(path).permissions()};
-    }
+    if (verb == "file") writeFile(path, "earlier"), fs::permissions(path, perms());
+    if (verb == "symlink") fs::create_symlink(mode, path);
     if (verb == "throw") throwAt = std::stoi(name), throwsMemory = mode == "memory";
+    if (verb == "deep") {
+        while (pathText(folder / pathOf(source)).size() + 201 < std::stoul(name)) {
+            folder /= std::string(200, 'd');
+        }
+        folder /= std::string(std::stoul(name) - pathText(folder / pathOf(source)).size() - 1, 'd');
+        fs::create_directories(folder);
+    }
+    if (verb == "signal") raiseAt = std::stoi(name), signalNumber = std::stoi(mode);
 #ifdef _WIN32
     if (verb == "hold") {
         held = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                            nullptr);
     }
 #else
+    if (verb == "owner" && lchown(path.c_str(), 65534, 65534) != 0) FAIL() << "not root";
     if (verb == "fifo") mkfifo(path.c_str(), 0600);
     if (verb == "nobody") limit = asNobody;
     if (verb == "sizelimit") limit = sizeLimit;
+    if (verb == "signal") limit = [] { cleanUpOnInterrupt(); };
 #endif
 }
 
-using Row = std::vector<std::string>;  // name, platform, source, steps, message, left
+// One check of the folder after the run.
+void check(const std::string& step, const fs::path& folder) {
+    std::istringstream words(step);
+    std::string verb, name, mode;
+    words >> verb >> name >> mode;
+    const fs::path path = folder / pathOf(name);
+    if (verb == "mode") {
+        auto bits = [](fs::perms perms) {  // Windows keeps one of them: read-only or not
+#ifdef _WIN32
+            return perms & fs::perms::owner_write;
+#endif
+            return perms;
+        };
+        EXPECT_EQ(bits(fs::symlink_status(path).permissions()),
+                  bits(fs::perms(std::stoi(mode, nullptr, 8))))
+            << name;
+    }
+    if (verb == "earlier") {
+        EXPECT_EQ(readFile(path), "earlier") << name;
+    }
+}
+
+struct Row {
+    std::vector<std::string> cells;  // name, platform, source, steps, message, left, checks
+};
+void PrintTo(const Row& row, std::ostream* os) { *os << row.cells[0]; }
 
 std::vector<std::string> split(const std::string& text, char separator) {
     std::vector<std::string> parts;
@@ -124,26 +160,34 @@ std::vector<std::string> split(const std::string& text, char separator) {
 class FaultTest : public testing::TestWithParam<Row> {};
 
 TEST_P(FaultTest, SaysWhatAndLeavesNoPartialFile) {
-    const auto& row = GetParam();
+    const auto& row = GetParam().cells;
     TempDir dir;
-    const std::string folder = pathText(dir.path);
-    const fs::path source = pathOf(folder + "/" + row[2] + ".pbn");
+    fs::path folder = dir.path;
+#ifndef _WIN32
+    umask(022);  // the mode of a new file: 0644
+#endif
     afterTemporaryCreated = [](int index) {
+#ifdef _WIN32
+        if (index == raiseAt) interruptForTest();  // wine sends no console events
+#else
+        if (index == raiseAt) std::raise(signalNumber);
+#endif
         if (index != throwAt) return;
         throwsMemory ? throw std::bad_alloc() : throw std::runtime_error("refused");
     };
-    for (const auto& step : split(row[3], ';')) prepare(step, dir.path, source);
+    for (const auto& step : split(row[3], ';')) prepare(step, folder, row[2]);
+    const fs::path source = pathOf(pathText(folder) + "/" + row[2]);
 #ifndef _WIN32
     const std::string message = limit ? convertInChild(source) : convertHere(source);
 #else
     const std::string message = convertHere(source);
     CloseHandle(std::exchange(held, INVALID_HANDLE_VALUE));
 #endif
-    throwAt = -1, limit = nullptr;
+    throwAt = raiseAt = -1, limit = nullptr;
 
     std::string sentence = row[4];
     if (const auto at = sentence.find("@DIR@"); at != sentence.npos) {
-        sentence.replace(at, 5, folder);
+        sentence.replace(at, 5, pathText(folder));
     }
     EXPECT_TRUE(sentence.empty() ? message.empty() : message.find("\n" + sentence) != message.npos)
         << message;
@@ -152,40 +196,40 @@ TEST_P(FaultTest, SaysWhatAndLeavesNoPartialFile) {
         EXPECT_NE(first.find("\r\n% Source file " + pathText(source) + "\r\n"), first.npos);
     }
     std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir.path)) {
+    for (const auto& entry : fs::directory_iterator(folder)) {
         names.insert(pathText(entry.path().filename()));
     }
-    std::string left;
+    std::set<std::string> all = {row[2]};  // the source and its outputs, for @ALL@
+    for (const auto& output : outputPaths(row[2])) all.insert(pathText(output));
+    std::string left, expected = row[5], allNames;
     for (const auto& name : names) left += (left.empty() ? "" : " ") + name;
-    const std::string base = row[2];
-    EXPECT_EQ(left, row[5] == "@ALL@" ? base + ".pbn " + base + "_1-6.lin " + base + "_13-18.lin " +
-                                            base + "_19-24.lin " + base + "_7-12.lin"
-                                      : row[5]);
-    if (const auto [path, perms] = std::exchange(kept, {}); !path.empty()) {
-        // An earlier output keeps its permission bits, and its content when the run failed.
-        EXPECT_EQ(fs::status(path).permissions(), perms);
-        EXPECT_TRUE(message.empty() || readFile(path) == "earlier");
-    }
+    for (const auto& name : all) allNames += (allNames.empty() ? "" : " ") + name;
+    if (const auto at = expected.find("@ALL@"); at != expected.npos)
+        expected.replace(at, 5, allNames);
+    EXPECT_EQ(left, expected);
+    for (const auto& step : split(row[6], ';')) check(step, folder);
 }
 
 std::vector<Row> rows() {
     std::vector<Row> rows;
     std::ifstream file(fs::path(CASES_DIR).parent_path() / "fault_rows.txt");
 #ifdef _WIN32
-    const std::string other = "posix";
+    const std::vector<std::string> here = {"any", "windows"};
 #else
-    const std::string other = "windows";
+    const std::vector<std::string> here = {"any", "posix", geteuid() == 0 ? "root" : "posix"};
 #endif
     for (std::string line; std::getline(file, line);) {
-        auto row = split(line, '|');
-        row.resize(6);
-        if (!line.starts_with('#') && row[1] != other) rows.push_back(row);
+        auto cells = split(line, '|');
+        cells.resize(7);
+        if (!line.starts_with('#') && std::find(here.begin(), here.end(), cells[1]) != here.end()) {
+            rows.push_back({cells});
+        }
     }
     return rows;
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, FaultTest, testing::ValuesIn(rows()),
-                         [](const auto& info) { return info.param[0]; });
+                         [](const auto& info) { return info.param.cells[0]; });
 
 }  // namespace
 }  // namespace conversion

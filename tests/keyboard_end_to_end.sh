@@ -2,7 +2,8 @@
 # The built program as a user meets it, under a real X server with a window manager: the
 # window maximised, "Get Deal File" pressed from the keyboard, the source's name typed into
 # the dialog, Enter, the four files, "Exit" from the keyboard and status 0; then the program
-# started with a file named on its command line, which it converts at once.
+# started with a file named on its command line (a name that is no UTF-8), which it converts
+# at once.
 set -euo pipefail
 program=$(realpath "$1")
 work=$(mktemp -d)
@@ -31,6 +32,7 @@ unset QT_QPA_PLATFORMTHEME
 export QT_QPA_PLATFORM=xcb HOME="$work/Übungen"
 "$program" >"$work/program.log" 2>&1 &
 program_pid=$!
+pids+=("$program_pid")
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Creating 4 Lin Files') ||
     fail "the window did not appear"
 wait_for 's=$(xprop -id "$window" _NET_WM_STATE); [[ $s == *_VERT* && $s == *_HORZ* ]]' "not maximised"
@@ -47,8 +49,11 @@ xdotool windowactivate --sync "$window" key Tab Tab Tab Tab Tab Tab Return
 wait_for '! kill -0 "$program_pid" 2>/dev/null' "Exit did not end the program"
 wait "$program_pid" || fail "the program ended with status $?"
 
-rm "$base"_*.lin
-(cd "$work/Übungen" && exec "$program" "club night.pbn") >>"$work/program.log" 2>&1 &
+# A name that is no valid UTF-8 (Latin-1 é) converts from the command line as it is.
+base=$'club night\xe9'
+cp "$work/Übungen/club night.pbn" "$work/Übungen/$base.pbn"
+base="$work/Übungen/$base"
+(cd "$work/Übungen" && exec "$program" "$(basename "$base").pbn") >>"$work/program.log" 2>&1 &
 pids+=($!)
 wait_for "$four_files" "the command line's file was not converted"
 echo "PASS"

@@ -4,6 +4,7 @@
 
 #include "quillotan.h"
 
+#include "path_text.h"
 #include "test_support.h"
 
 #include <QApplication>
@@ -155,13 +156,21 @@ private slots:
         QVERIFY(drop(source));
         QCOMPARE(boxes(window), shown);
 
+        // A relative path keeps its .. for the system to resolve after the link before it,
+        // and a name's bytes stay as they are, though they are no UTF-8.
         QDir::setCurrent(dir.path());
         Quillotan second(testing_support::fixedClock);
         QCOMPARE(second.findChild<QFileDialog*>()->directory().absolutePath(), folder);
+        QDir().mkpath(folder + "/sub");
+        QFile::link(folder + "/sub", dir.filePath("link"));
         QFile::remove(shown[1]);
-        second.convertFile(QStringLiteral("Übungen/../Übungen/Woche 12.pbn"));
-        QCOMPARE(boxes(second), shown);
+        second.convertFile(QStringLiteral("link/../Woche 12.pbn"));
+        QCOMPARE(boxes(second).replaceInStrings(dir.filePath("link/.."), folder), shown);
         QVERIFY(QFile::exists(shown[1]));
+        std::filesystem::copy_file(toPath(source), toPath(folder) / "Latin\xe9.pbn");
+        second.convertFile(std::filesystem::path("Übungen/Latin\xe9.pbn"));
+        QVERIFY(boxes(second)[1].endsWith("/Übungen/Latin\\xe9_1-6.lin"));
+        QVERIFY(std::filesystem::exists(toPath(folder) / "Latin\xe9_19-24.lin"));
     }
 };
 

@@ -35,7 +35,8 @@ TEST(Tables, SplitsLinesAndDecodes) {
     const std::pair<std::string, std::vector<std::string>> rows[] = {
         {"", {}},
         {"a\nb\r\n\r\n\nlast", {"a", "b", "", "", "last"}},
-        {"a\rb\n", {"a\rb"}},                    // a lone CR ends no line
+        {"a\rb\n", {"a", "b\n"}},                // the first line ends in a CR alone: CR line ends
+        {"a\r\r\nb\rc", {"a\r", "b\rc"}},        // else LF, with one CR before it dropped
         {"\xe9t\xe9\0x\n"s, {"\xe9t\xe9\0x"s}},  // bytes as they are
         {"\xEF\xBB\xBF\xEF\xBB\xBF",
          {"\xEF\xBB\xBF"}},  // a UTF-8 mark at the start only is dropped

@@ -16,10 +16,17 @@ namespace fs = std::filesystem;
 // The clock of every run in the tests, the benchmark and the fuzz target: 5 Dec 2026 at 09:07.
 inline conversion::Timestamp fixedClock() { return {"5 Dec 2026", "09:07"}; }
 
+// Where test folders go: a folder in memory where the system has one, as every output is
+// flushed to its disk.
+inline fs::path scratchFolder() {
+    std::error_code error;
+    return fs::is_directory("/dev/shm", error) ? fs::path("/dev/shm") : fs::temp_directory_path();
+}
+
 // A fresh folder per test, removed with everything in it afterwards.
 struct TempDir {
     const fs::path path =
-        fs::temp_directory_path() / ("quillotan-test-" + std::to_string(std::random_device{}()));
+        scratchFolder() / ("quillotan-test-" + std::to_string(std::random_device{}()));
 
     TempDir() { fs::create_directories(path); }
     ~TempDir() {

@@ -145,26 +145,32 @@ void Quillotan::ComDeal_Click() {
     if (!chosen.isEmpty()) convertFile(chosen.first());
 }
 
-void Quillotan::convertFile(const QString& path) {
-    const QFileInfo source(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
-    const std::filesystem::path sourcePath = toPath(source.filePath());
-    const auto outputs = conversion::outputPaths(sourcePath);
+void Quillotan::convertFile(const QString& path) { convertFile(toPath(path)); }
+
+void Quillotan::convertFile(const std::filesystem::path& path) {
+    // Absolute, but with its .. kept: the system resolves them after the links before them.
+    std::error_code failed;
+    const std::filesystem::path source = std::filesystem::absolute(path, failed);
+    const auto outputs = conversion::outputPaths(source);
     std::vector<std::string> findings;
     std::vector<std::filesystem::path> written(outputs.begin(), outputs.end());
     QString error;
     try {
-        findings = conversion::convert(sourcePath, m_clock);
-        QSettings().setValue(QLatin1String(kLastFolderKey), source.path());
+        findings = conversion::convert(source, m_clock);
+        QSettings().setValue(QLatin1String(kLastFolderKey), toQString(source.parent_path()));
     } catch (const conversion::ConversionError& failure) {
         // The run's own error says what was wrong, where, and which files were written.
         error = QString::fromUtf8(failure.what());
         written = failure.written();
     }
     // The boxes show this run's names alone: a file it did not write leaves its box empty.
-    TxtSource->setText(toQString(sourcePath));
+    const auto shown = [](const std::filesystem::path& name) {
+        return QString::fromStdString(conversion::displayText(conversion::pathText(name)));
+    };
+    TxtSource->setText(shown(source));
     for (std::size_t i = 0; i < TxtLin.size(); ++i) {
         const bool done = std::find(written.begin(), written.end(), outputs[i]) != written.end();
-        TxtLin[i]->setText(done ? toQString(outputs[i]) : QString());
+        TxtLin[i]->setText(done ? shown(outputs[i]) : QString());
     }
     if (!error.isEmpty()) {
         QMessageBox::critical(this, windowTitle(), error);

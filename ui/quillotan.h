@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <array>
+#include <filesystem>
 
 class QDragEnterEvent;
 class QDropEvent;
@@ -31,6 +32,7 @@ public:
     // Converts the file as if it had been picked in the dialog: a file named on the command
     // line, or dropped on the window. A relative path is taken from the current folder.
     void convertFile(const QString& path);
+    void convertFile(const std::filesystem::path& path);  // the name's bytes as they are
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
