@@ -98,12 +98,12 @@ int main(int argc, char** argv) {
     for (const auto& file : files) {
         const auto outputs = conversion::outputPaths(file);
         const auto shown = conversion::displayText(conversion::pathText(file));
-        // A second source with the same four outputs would silently replace the first's.
-        const auto same = std::find_if(done.begin(), done.end(), [&outputs](const auto& earlier) {
-            std::error_code error;
-            return std::filesystem::equivalent(earlier.second, outputs[0], error) ||
-                   std::filesystem::weakly_canonical(earlier.second, error) ==
-                       std::filesystem::weakly_canonical(outputs[0], error);
+        // A second source with the same four outputs would silently replace the first's. The
+        // first output's path, links and case resolved as far as it exists, stands for them.
+        std::error_code error;
+        const auto first = std::filesystem::weakly_canonical(outputs[0], error);
+        const auto same = std::find_if(done.begin(), done.end(), [&first](const auto& earlier) {
+            return earlier.second == first;
         });
         if (same != done.end()) {
             std::cerr << "Could not convert " << shown << ".\nIts output files are those of "
@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
             status = 1;
             continue;
         }
-        done.emplace_back(file, outputs[0]);
+        done.emplace_back(file, first);
         try {
             const auto findings = conversion::convert(file);
             for (const auto& path : outputs) {
