@@ -45,8 +45,7 @@ class QuillotanTest : public QObject {
     }
 
     static QString fromCase(const char* name) {
-        QFile file(QStringLiteral(CASES_DIR "/") + name);
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+        return QString::fromStdString(testing_support::readFile(std::string(CASES_DIR "/") + name));
     }
 
     // Clicks Get Deal File and picks pick in the open-file dialog (an empty pick dismisses

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+
 namespace conversion {
 namespace {
 
@@ -22,12 +24,6 @@ std::vector<std::string> linesOf(const TempDir& dir, std::string_view bytes) {
     std::string line;
     while (source.readLine(line)) lines.push_back(line);
     return lines;
-}
-
-std::string times(int count, const std::string& text) {
-    std::string all;
-    while (count-- > 0) all += text;
-    return all;
 }
 
 TEST(Tables, SplitsLinesAndDecodes) {
@@ -44,7 +40,8 @@ TEST(Tables, SplitsLinesAndDecodes) {
         {"\xFF\xFE\xE9\0=\xD8\0\xDE\n\0=\xD8z\0\0\xDCz"s, {"\u00E9\U0001F600", "\uFFFDz\uFFFD"}},
         {"\xFE\xFF\0a\0\r\0\n\xD8="s, {"a", "\uFFFD"}},
         // the first pair of all (U+10000), split between two blocks
-        {"\xFF\xFE" + times(8191, "a\0"s) + "\0\xD8\0\xDC"s,
+        {"\xFF\xFE" + std::regex_replace(std::string(8191, 'a'), std::regex("a"), "a\0"s) +
+             "\0\xD8\0\xDC"s,
          {std::string(8191, 'a') + "\U00010000"}},
     };
     for (const auto& [bytes, lines] : rows) EXPECT_EQ(linesOf(dir, bytes), lines) << bytes.size();
