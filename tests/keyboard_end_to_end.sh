@@ -19,12 +19,10 @@ four_files='[ -f "${base}_1-6.lin" ] && [ -f "${base}_13-18.lin" ] && grep -qs "
 
 display=99
 while [ -e "/tmp/.X${display}-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
+Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
 export DISPLAY=":$display"
 wait_for 'xdpyinfo >/dev/null 2>&1' "no X server"
-openbox >/dev/null 2>&1 &
-pids+=($!)
+openbox >/dev/null 2>&1 & pids+=($!)
 sleep 1
 
 # Qt's own dialog opens in the home folder: the source's, so that only ASCII is typed.
@@ -50,10 +48,9 @@ wait_for '! kill -0 "$program_pid" 2>/dev/null' "Exit did not end the program"
 wait "$program_pid" || fail "the program ended with status $?"
 
 # A name that is no valid UTF-8 (Latin-1 é) converts from the command line as it is.
-base=$'club night\xe9'
-cp "$work/Übungen/club night.pbn" "$work/Übungen/$base.pbn"
-base="$work/Übungen/$base"
-(cd "$work/Übungen" && exec "$program" "$(basename "$base").pbn") >>"$work/program.log" 2>&1 &
+name=$'club night\xe9'
+cp "$base.pbn" "$work/Übungen/$name.pbn" && base="$work/Übungen/$name"
+(cd "$work/Übungen" && exec "$program" "$name.pbn") >>"$work/program.log" 2>&1 &
 pids+=($!)
 wait_for "$four_files" "the command line's file was not converted"
 echo "PASS"

@@ -64,11 +64,14 @@ TEST(Tables, TimestampUnderTheSuitesLocale) {
     EXPECT_EQ(stamp.date + " " + stamp.time, "5 Dec 2026 09:07");
 }
 
+// Twelve boards at most; a line about the preamble comes on top.
 TEST(Tables, FindingsTextShowsTwelveBoards) {
-    std::string twelve = "The four LIN files were written, but some deals look wrong:";
+    std::string twelve = "The four LIN files were written, but some deals look wrong:\nBefore: y.";
     for (int i = 0; i < 12; ++i) twelve += "\nBoard 1: x.";
     for (std::size_t n : {12, 13, 14}) {
-        const auto text = findingsText(std::vector<std::string>(n, "Board 1: x."));
+        std::vector<std::string> lines(n, "Board 1: x.");
+        lines.insert(lines.begin(), "Before: y.");
+        const auto text = findingsText(lines);
         EXPECT_EQ(text, twelve + (n == 12   ? ""
                                   : n == 13 ? "\nand 1 more board."
                                             : "\nand 2 more boards."));
