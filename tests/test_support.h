@@ -19,8 +19,10 @@ inline conversion::Timestamp fixedClock() { return {"5 Dec 2026", "09:07"}; }
 // Where test folders go: a folder in memory where the system has one, as every output is
 // flushed to its disk.
 inline fs::path scratchFolder() {
-    std::error_code error;
-    return fs::is_directory("/dev/shm", error) ? fs::path("/dev/shm") : fs::temp_directory_path();
+#ifndef _WIN32
+    if (std::error_code error; fs::is_directory("/dev/shm", error)) return "/dev/shm";
+#endif
+    return fs::temp_directory_path();
 }
 
 // A fresh folder per test, removed with everything in it afterwards.
