@@ -79,7 +79,13 @@ std::FILE* createNew(const fs::path& path) {
         CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        errno = GetLastError() == ERROR_FILE_EXISTS ? EEXIST : EACCES;
+        const DWORD error = GetLastError();
+        errno = error == ERROR_FILE_EXISTS                                       ? EEXIST
+                : error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND ? ENOENT
+                : error == ERROR_FILENAME_EXCED_RANGE                            ? ENAMETOOLONG
+                : error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL    ? ENOSPC
+                : error == ERROR_TOO_MANY_OPEN_FILES                             ? EMFILE
+                                                                                 : EACCES;
         return nullptr;
     }
     const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
