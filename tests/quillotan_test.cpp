@@ -15,15 +15,14 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 class QuillotanTest : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir;
-    const QString folder = dir.filePath(QStringLiteral("Übungen"));  // a path outside ASCII
+    testing_support::TempDir dir;  // removed whatever bytes its names hold
+    const QString top = toQString(dir.path), folder = top + "/Übungen";  // a path outside ASCII
     const QString source = folder + "/Woche 12.pbn";
 
     static QStringList boxes(Quillotan& window) {  // TxtSource, then TxtLin 0 to 3
@@ -95,6 +94,7 @@ private slots:
         QCOMPARE(names.join('|'),
                  "Get Deal File|Source file|Lin Files:|Exit||Lin file 1|"
                  "Lin file 2|Lin file 3|Lin file 4");
+        QVERIFY(window.findChild<QWidget*>("TxtLin3")->y() > 100);  // the boxes are placed
         QCOMPARE(clickGetDealFile(window, QString()), QString());
         QVERIFY(!QFile::exists(shown[1]));
 
@@ -157,14 +157,14 @@ private slots:
 
         // A relative path keeps its .. for the system to resolve after the link before it,
         // and a name's bytes stay as they are, though they are no UTF-8.
-        QDir::setCurrent(dir.path());
+        QDir::setCurrent(top);
         Quillotan second(testing_support::fixedClock);
         QCOMPARE(second.findChild<QFileDialog*>()->directory().absolutePath(), folder);
         QDir().mkpath(folder + "/sub");
-        QFile::link(folder + "/sub", dir.filePath("link"));
+        QFile::link(folder + "/sub", top + "/link");
         QFile::remove(shown[1]);
         second.convertFile(QStringLiteral("link/../Woche 12.pbn"));
-        QCOMPARE(boxes(second).replaceInStrings(dir.filePath("link/.."), folder), shown);
+        QCOMPARE(boxes(second).replaceInStrings(top + "/link/..", folder), shown);
         QVERIFY(QFile::exists(shown[1]));
         std::filesystem::copy_file(toPath(source), toPath(folder) / "Latin\xe9.pbn");
         second.convertFile(std::filesystem::path("Übungen/Latin\xe9.pbn"));
