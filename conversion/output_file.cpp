@@ -119,7 +119,7 @@ void flushFolder([[maybe_unused]] const fs::path& folder) {
 #endif
 }
 
-// What the folder allows of a name and the system of a path, in the units the system counts.
+// The longest name the folder allows, in the units the system counts.
 std::size_t nameLimit([[maybe_unused]] const fs::path& folder) {
 #ifdef _WIN32
     return 255;
