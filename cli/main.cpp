@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
     std::vector<std::pair<std::filesystem::path, std::filesystem::path>> done;  // source, output
     for (const auto& file : files) {
         const auto outputs = conversion::outputPaths(file);
-        const auto shown = conversion::displayText(conversion::pathText(file));
+        const auto shown = conversion::displayPath(file);
         // A second source with the same four outputs would silently replace the first's. The
         // first output's path, links and case resolved as far as it exists, stands for them.
         std::error_code error;
@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
         });
         if (same != done.end()) {
             std::cerr << "Could not convert " << shown << ".\nIts output files are those of "
-                      << conversion::displayText(conversion::pathText(same->first))
+                      << conversion::displayPath(same->first)
                       << ", converted before it.\nNo output file was written.\n";
             status = 1;
             continue;
@@ -116,11 +116,10 @@ int main(int argc, char** argv) {
         try {
             const auto findings = conversion::convert(file);
             for (const auto& path : outputs) {
-                const auto text = conversion::pathText(path);
                 if (nulls) {
-                    std::cout << text << '\0';
+                    std::cout << conversion::pathText(path) << '\0';
                 } else {
-                    std::cout << conversion::displayText(text) << '\n';
+                    std::cout << conversion::displayPath(path) << '\n';
                 }
             }
             if (!findings.empty()) {

@@ -14,7 +14,7 @@ std::string joinPaths(const std::vector<std::filesystem::path>& paths) {
     std::string text;
     for (const auto& path : paths) {
         if (!text.empty()) text += ", ";
-        text += displayText(pathText(path));
+        text += displayPath(path);
     }
     return text;
 }
@@ -82,6 +82,8 @@ std::string displayText(std::string_view text) {
     return shown;
 }
 
+std::string displayPath(const std::filesystem::path& path) { return displayText(pathText(path)); }
+
 // Cut at a whole UTF-8 character.
 std::string excerpt(std::string_view text) {
     if (text.size() <= kMaxExcerpt) return std::string(text);
@@ -114,7 +116,7 @@ ConversionError describeFault(const std::filesystem::path& source, std::string_v
             where += " (numbered " + std::to_string(*place.boardNumber) + ")";
         }
     }
-    std::string message = "Could not convert " + displayText(pathText(source)) + ".\n";
+    std::string message = "Could not convert " + displayPath(source) + ".\n";
     const std::string shown = displayText(detail);
     std::string sentence = where.empty() ? shown : where + ": " + shown;
     if (!sentence.empty() && sentence.front() >= 'a' && sentence.front() <= 'z') {

@@ -29,4 +29,7 @@ std::string pathText(const std::filesystem::path& path);
 // backslash itself is not escaped: a Windows path reads as it is.
 std::string displayText(std::string_view text);
 
+// A path as it is shown: displayText(pathText(path)).
+std::string displayPath(const std::filesystem::path& path);
+
 }  // namespace conversion

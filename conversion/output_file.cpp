@@ -3,10 +3,10 @@
 #include "conversion_run.h"
 #include "fault.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <random>
 #include <string>
 #include <system_error>
@@ -149,9 +149,9 @@ bool interruptForTest() { return onConsoleEvent(CTRL_C_EVENT) != 0; }
 std::optional<fs::perms> checkReplaceable(const fs::path& target) {
     const std::string name = pathText(target);
     const fs::path folder = target.parent_path();
-    if (target.filename().native().size() > nameLimit(folder)) {
+    if (const std::size_t limit = nameLimit(folder); target.filename().native().size() > limit) {
         throw Fault("cannot create " + name + ": the name is longer than the folder allows (" +
-                    std::to_string(nameLimit(folder)) + " bytes)");
+                    std::to_string(limit) + " bytes)");
     }
 #ifndef _WIN32
     if (fs::absolute(target).native().size() >= PATH_MAX) {

@@ -125,9 +125,9 @@ PbnReader::Event PbnReader::next(Tag& tag) {
         if (inComment_) {
             if (pos_ == 0) {  // a new line, inside the comment
                 const auto first = line_.find_first_not_of(kBlank);
-                commentHidesTags_ =
-                    commentHidesTags_ || (first != line_.npos && line_[first] == '[' &&
-                                          usedTagAt(line_.substr(first + 1)) < kUsed);
+                commentHidesTags_ = commentHidesTags_ ||
+                                    (first != line_.npos && line_[first] == '[' &&
+                                     usedTagAt(std::string_view(line_).substr(first + 1)) < kUsed);
             }
             pos_ = line_.find('}', pos_);
             if (pos_ == line_.npos) {

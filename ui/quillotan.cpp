@@ -165,7 +165,7 @@ void Quillotan::convertFile(const std::filesystem::path& path) {
     }
     // The boxes show this run's names alone: a file it did not write leaves its box empty.
     const auto shown = [](const std::filesystem::path& name) {
-        return QString::fromStdString(conversion::displayText(conversion::pathText(name)));
+        return QString::fromStdString(conversion::displayPath(name));
     };
     TxtSource->setText(shown(source));
     for (std::size_t i = 0; i < TxtLin.size(); ++i) {
