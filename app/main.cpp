@@ -1,5 +1,7 @@
+#include "interrupt_cleanup.h"
 #include "path_text.h"
 #include "quillotan.h"
+#include "version.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -12,7 +14,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Quillotan"));
     QApplication::setApplicationName(QStringLiteral("quillotan"));
-    QApplication::setApplicationVersion(QStringLiteral(QUILLOTAN_VERSION));
+    QApplication::setApplicationVersion(QString::fromLatin1(conversion::kVersion));
     QApplication::setDesktopFileName(QStringLiteral("quillotan"));
 
     QCommandLineParser options;

@@ -108,9 +108,9 @@ struct Fixture {
             }
             file.close();
 
-            conversion::convert(at.source, fixedClock);
+            const auto outputs = conversion::convert(at.source, fixedClock).outputs;
             for (int i = 0; i < 4; ++i) {
-                std::ifstream in(conversion::outputPaths(at.source)[i], std::ios::binary);
+                std::ifstream in(outputs[i], std::ios::binary);
                 std::ostringstream bytes;
                 bytes << in.rdbuf();
                 at.outputs[i] = bytes.str();
@@ -168,35 +168,36 @@ void BM_WriteFloorUnflushed(benchmark::State& state) {
 }
 
 // Reading the 24 boards alone, and building their records from what was read.
+std::vector<conversion::Board> read24(const fs::path& source) {
+    std::vector<conversion::Board> boards;
+    conversion::PbnReader reader(source);
+    reader.readPreamble(8);
+    for (int i = 0; i < 24; ++i) boards.push_back(*reader.nextBoard());
+    return boards;
+}
+
 void BM_Read24(benchmark::State& state) {
-    conversion::BoardFields board;
-    for (auto _ : state) {
-        conversion::PbnReader reader(layoutOf(state).source);
-        reader.readPreamble(8);
-        for (int i = 0; i < 24; ++i) reader.nextBoard(board);
-    }
+    for (auto _ : state) benchmark::DoNotOptimize(read24(layoutOf(state).source));
 }
 
 void BM_BuildRecords24(benchmark::State& state) {
-    std::vector<conversion::BoardFields> fields(24);
-    conversion::PbnReader reader(layoutOf(state).source);
-    reader.readPreamble(8);
-    for (auto& board : fields) reader.nextBoard(board);
+    const auto boards = read24(layoutOf(state).source);
     for (auto _ : state) {
         conversion::RecordState record;
-        for (auto& board : fields) {  // sound boards: nothing is added to them
+        for (const auto& board : boards) {
             benchmark::DoNotOptimize(conversion::buildDealRecord(board, record));
         }
     }
 }
 
-// The deal checks alone, on the 24 boards of a run.
+// The deal checks alone, on the 24 deals of a run.
 void BM_CheckDeals24(benchmark::State& state) {
-    std::vector<conversion::BoardFields> fields(24);
-    conversion::PbnReader reader(layoutOf(state).source);
-    reader.readPreamble(8);
-    for (auto& board : fields) reader.nextBoard(board);
-    for (auto _ : state) benchmark::DoNotOptimize(conversion::checkDeals(fields));
+    std::vector<conversion::Deal> deals;
+    for (const auto& board : read24(layoutOf(state).source)) {
+        deals.push_back(
+            {board.number, {board.hands[0], board.hands[1], board.hands[2], board.hands[3]}});
+    }
+    for (auto _ : state) benchmark::DoNotOptimize(conversion::checkDeals(deals));
 }
 
 // The command-line converter: 100 sources in one call, against the floor of writing their

@@ -3,7 +3,9 @@
 // errors and what looks wrong in the deals, in the window's words, to standard error.
 
 #include "conversion_run.h"
-#include "deal_check.h"
+#include "display_text.h"
+#include "interrupt_cleanup.h"
+#include "version.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -54,6 +56,25 @@ std::vector<std::filesystem::path> arguments(int argc, char** argv) {
     return args;
 }
 
+// An output file as the check for repeated outputs compares it: absolute and normalised, and
+// where file names ignore case (Windows), in upper case.
+std::filesystem::path outputKey(const std::filesystem::path& path) {
+    std::error_code error;
+    const auto key = std::filesystem::absolute(path, error).lexically_normal();
+#ifdef _WIN32
+    std::wstring name = key.native();
+    CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+    return name;
+#else
+    return key;
+#endif
+}
+
+// A source that wrote files: the first of them stands for its four.
+struct Converted {
+    std::filesystem::path source, output, key;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -72,7 +93,7 @@ int main(int argc, char** argv) {
             std::cout << kUsage;
             return 0;
         } else if (options && text == "--version") {
-            std::cout << "quillotan-convert " QUILLOTAN_VERSION "\n";
+            std::cout << "quillotan-convert " << conversion::kVersion << "\n";
             return 0;
         } else if (options && (text == "-z" || text == "--null")) {
             nulls = true;
@@ -94,42 +115,46 @@ int main(int argc, char** argv) {
     }
 
     int status = 0, writeError = 0;
-    std::vector<std::pair<std::filesystem::path, std::filesystem::path>> done;  // source, output
+    std::vector<Converted> done;
     for (const auto& file : files) {
-        const auto outputs = conversion::outputPaths(file);
         const auto shown = conversion::displayPath(file);
-        // A second source with the same four outputs would silently replace the first's. The
-        // first output's path, links and case resolved as far as it exists, stands for them.
-        std::error_code error;
-        const auto first = std::filesystem::weakly_canonical(outputs[0], error);
-        const auto same = std::find_if(done.begin(), done.end(), [&first](const auto& earlier) {
-            return earlier.second == first;
+        // A second source with the same four outputs would silently replace the first's: the
+        // same file where the earlier one exists, else the same name.
+        const auto first = conversion::outputPaths(file)[0];
+        const auto same = std::find_if(done.begin(), done.end(), [&](const Converted& earlier) {
+            std::error_code error;
+            return std::filesystem::equivalent(first, earlier.output, error) ||
+                   outputKey(first) == earlier.key;
         });
         if (same != done.end()) {
             std::cerr << "Could not convert " << shown << ".\nIts output files are those of "
-                      << conversion::displayPath(same->first)
+                      << conversion::displayPath(same->source)
                       << ", converted before it.\nNo output file was written.\n";
             status = 1;
             continue;
         }
-        done.emplace_back(file, first);
+        std::vector<std::filesystem::path> written;
         try {
-            const auto findings = conversion::convert(file);
-            for (const auto& path : outputs) {
+            const auto result = conversion::convert(file);
+            written.assign(result.outputs.begin(), result.outputs.end());
+            for (const auto& path : result.outputs) {
                 if (nulls) {
                     std::cout << conversion::pathText(path) << '\0';
                 } else {
                     std::cout << conversion::displayPath(path) << '\n';
                 }
             }
-            if (!findings.empty()) {
+            if (!result.findings.empty()) {
                 std::cerr << shown << ":\n"
-                          << conversion::findingsText(findings, findings.size()) << "\n";
+                          << conversion::findingsText(result.findings, result.findings.size())
+                          << "\n";
             }
         } catch (const conversion::ConversionError& error) {
             std::cerr << error.what() << "\n";
+            written = error.written();
             status = 1;
         }
+        if (!written.empty()) done.push_back({file, written[0], outputKey(written[0])});
         if (!std::cout.flush() && !writeError) writeError = errno ? errno : EIO;
     }
     // The paths are what a script reads: losing them is a failure, as for the GNU tools.

@@ -1,6 +1,7 @@
 #include "conversion_run.h"
 
 #include "deal_check.h"
+#include "display_text.h"
 #include "fault.h"
 #include "lin_record.h"
 #include "output_file.h"
@@ -13,24 +14,41 @@ namespace conversion {
 
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr std::size_t kPreambleLines = 8;  // at most, in the header
+
+// A header line holds one line whatever the text holds: its line ends are written escaped.
+std::string oneLine(std::string_view text) {
+    std::string line;
+    line.reserve(text.size());
+    for (const char c : text) line += c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
+    return line;
+}
+
+std::string joined(const std::vector<std::string>& phrases) {
+    std::string text;
+    for (const auto& phrase : phrases) text += (text.empty() ? "" : "; ") + phrase;
+    return text + ".";
+}
 
 // One run from the opened source to the last output file; remembers where it is, so that a
 // fault can be reported with its place.
 class Run {
 public:
-    Run(const std::filesystem::path& source, const Clock& clock);
+    Run(const fs::path& source, const Clock& clock);
 
-    std::vector<std::string> execute();
-    FaultPlace placeOf(int line) const;  // line: the source line the fault is about, or 0
-    std::string insideComment() const;   // ", inside the { comment ..." at the end, or empty
+    RunResult execute();
+    FaultPlace placeOf(const Fault* fault) const;  // fault: none for a fault of the machine
+    std::string insideComment() const;  // ", inside the { comment ..." at the end, or empty
 
 private:
+    void checkOutputs();
     void readPreamble();
     void writeFile(int index);
     void convertBoard(OutputFile& file);
 
-    const std::filesystem::path& source_;
+    const fs::path& source_;
     const Clock& clock_;
     const OutputPaths outputs_;
     // Comment lines at the top of every output file: the timestamp, the source, then one
@@ -38,41 +56,61 @@ private:
     std::vector<std::string> header_;
     std::optional<PbnReader> reader_;
     RecordState record_;
-    int board_ = 0;  // place in the run of the board being read, 0 between boards
-    BoardFields fields_;
-    std::vector<BoardFields> boards_;  // the boards written, for the checks at the end
-    std::array<std::optional<std::filesystem::perms>, kOutputFiles> keep_;  // of earlier outputs
+    int board_ = 0;            // place in the run of the board being read, 0 between boards
+    std::vector<Deal> deals_;  // of the boards written, for the checks
+    std::vector<std::vector<std::string>> notes_;              // on each board written
+    std::array<std::optional<fs::perms>, kOutputFiles> keep_;  // of earlier outputs
     int filesDone_ = 0;
 };
 
-Run::Run(const std::filesystem::path& source, const Clock& clock)
+Run::Run(const fs::path& source, const Clock& clock)
     : source_(source), clock_(clock), outputs_(outputPaths(source)) {}
 
-std::vector<std::string> Run::execute() {
+RunResult Run::execute() {
     // Date and time come from one reading of the clock.
     const Timestamp stamp = clock_();
     header_.push_back("% Lin file created by Quillotan " + stamp.date + " at " + stamp.time);
-    // One comment line whatever the name holds: its line ends are written escaped.
-    std::string name;
-    for (const char c : pathText(source_))
-        name += c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
-    header_.push_back("% Source file " + name);
+    header_.push_back("% Source file " + oneLine(pathText(source_)));
     reader_.emplace(source_);
-    boards_.reserve(kBoardsPerRun);
-    // Nothing is written unless all four files can be.
-    for (int i = 0; i < kOutputFiles; ++i) keep_[i] = checkReplaceable(outputs_[i]);
+    checkOutputs();
     readPreamble();
+    deals_.reserve(kBoardsPerRun);
+    notes_.reserve(kBoardsPerRun);
     for (int index = 0; index < kOutputFiles; ++index) {
         writeFile(index);
         ++filesDone_;
     }
     // What the preamble's comments passed over leads the findings.
-    std::vector<std::string> findings;
-    for (const auto& note : reader_->preambleNotes())
-        findings.push_back("Before board 1: " + note + ".");
+    RunResult result{outputs_, {}};
+    for (const auto& note : reader_->preambleNotes()) {
+        result.findings.push_back({0, std::nullopt, displayText(note + ".")});
+    }
     reader_.reset();
-    for (auto& line : checkDeals(boards_)) findings.push_back(std::move(line));
-    return findings;
+    const auto checks = checkDeals(deals_);
+    for (std::size_t at = 0; at < deals_.size(); ++at) {
+        auto phrases = notes_[at];  // what was guessed or passed over, first
+        phrases.insert(phrases.end(), checks[at].begin(), checks[at].end());
+        if (phrases.empty()) continue;
+        const int place = static_cast<int>(at) + 1;
+        const std::int16_t number = deals_[at].number;
+        result.findings.push_back({place, number != place ? std::optional(number) : std::nullopt,
+                                   displayText(joined(phrases))});
+    }
+    return result;
+}
+
+// Nothing is written unless all four files can be, and no output may be the source itself.
+void Run::checkOutputs() {
+    for (int i = 0; i < kOutputFiles; ++i) {
+        keep_[i] = checkReplaceable(outputs_[i]);
+        // Its replacement would destroy the hand record, through a link or under another
+        // name. (A link in an output's place is itself replaced, never its target.)
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(outputs_[i], error)) &&
+            fs::equivalent(source_, outputs_[i], error)) {
+            throw Fault("the source is one of its own output files");
+        }
+    }
 }
 
 // The lines before the first board, the first eight of them, go into the header.
@@ -80,7 +118,7 @@ void Run::readPreamble() {
     if (!reader_->readPreamble(kPreambleLines)) {
         throw Fault("the source holds no board: no [Board \"...\"] tag" + insideComment());
     }
-    for (const auto& line : reader_->preamble()) header_.push_back("% " + line);
+    for (const auto& line : reader_->preamble()) header_.push_back("% " + oneLine(line));
 }
 
 void Run::writeFile(int index) {
@@ -96,15 +134,20 @@ void Run::writeFile(int index) {
 }
 
 void Run::convertBoard(OutputFile& file) {
-    board_ = static_cast<int>(boards_.size()) + 1;
-    if (!reader_->nextBoard(fields_)) {
+    board_ = static_cast<int>(deals_.size()) + 1;
+    auto board = reader_->nextBoard();
+    if (!board) {
         board_ = 0;
-        throw Fault("the source ends after board " + std::to_string(boards_.size()) +
+        throw Fault("the source ends after board " + std::to_string(deals_.size()) +
                     insideComment() + "; a hand-record file must hold " +
                     std::to_string(kBoardsPerRun) + " boards");
     }
-    file.writeLine(buildDealRecord(fields_, record_));
-    boards_.push_back(fields_);
+    auto record = buildDealRecord(*board, record_);
+    file.writeLine(record.line);
+    Deal& deal = deals_.emplace_back(Deal{board->number, {}});
+    for (int i = 0; i < 4; ++i) deal.hands[(record.firstSeat + i) % 4] = std::move(board->hands[i]);
+    auto& notes = notes_.emplace_back(std::move(board->notes));
+    notes.insert(notes.end(), record.notes.begin(), record.notes.end());
     board_ = 0;
 }
 
@@ -115,11 +158,11 @@ std::string Run::insideComment() const {
                   : "";
 }
 
-FaultPlace Run::placeOf(int line) const {
+FaultPlace Run::placeOf(const Fault* fault) const {
     FaultPlace place;
-    place.line = line;
+    place.line = fault ? fault->line() : 0;
     place.board = board_;
-    if (board_ > 0) place.boardNumber = fields_.number;
+    if (board_ > 0 && fault) place.boardNumber = fault->boardNumber();
     for (int i = 0; i < kOutputFiles; ++i) {
         (i < filesDone_ ? place.written : place.notWritten).push_back(outputs_[i]);
     }
@@ -128,10 +171,10 @@ FaultPlace Run::placeOf(int line) const {
 
 }  // namespace
 
-OutputPaths outputPaths(const std::filesystem::path& source) {
+OutputPaths outputPaths(const fs::path& source) {
     static constexpr std::array<const char*, kOutputFiles> kSuffixes = {"_1-6.lin", "_7-12.lin",
                                                                         "_13-18.lin", "_19-24.lin"};
-    std::filesystem::path base = source;
+    fs::path base = source;
 #ifdef _WIN32
     // Windows drops the trailing dots and spaces of a name when it opens the file.
     auto name = base.filename().native();
@@ -140,24 +183,26 @@ OutputPaths outputPaths(const std::filesystem::path& source) {
 #endif
     base.replace_extension();
     OutputPaths paths;
-    for (int i = 0; i < kOutputFiles; ++i) paths[i] = std::filesystem::path(base) += kSuffixes[i];
+    for (int i = 0; i < kOutputFiles; ++i) paths[i] = fs::path(base) += kSuffixes[i];
     return paths;
 }
 
-std::vector<std::string> convert(const std::filesystem::path& source, const Clock& clock) {
+RunResult convert(const fs::path& source, const Clock& clock) {
     std::optional<Run> run;
-    const auto placeOf = [&run](int line) { return run ? run->placeOf(line) : FaultPlace{}; };
+    const auto placeOf = [&run](const Fault* fault) {
+        return run ? run->placeOf(fault) : FaultPlace{};
+    };
     try {
         run.emplace(source, clock);
         return run->execute();
     } catch (const Fault& fault) {
-        throw describeFault(source, fault.detail(), placeOf(fault.line()));
+        throw describeFault(source, fault.detail(), placeOf(&fault));
     } catch (const std::bad_alloc&) {
-        throw describeFault(source, "there was not enough memory", placeOf(0));
+        throw describeFault(source, "there was not enough memory", placeOf(nullptr));
     } catch (const std::exception& error) {
         // A refusal of the file system that no check above foresaw.
         throw describeFault(source, std::string("an unexpected error: ") + error.what(),
-                            placeOf(0));
+                            placeOf(nullptr));
     }
 }
 

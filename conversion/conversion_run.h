@@ -1,11 +1,11 @@
 #pragma once
 
 #include "conversion_error.h"
+#include "findings.h"
 #include "timestamp.h"
 
 #include <array>
 #include <filesystem>
-#include <string>
 #include <vector>
 
 namespace conversion {
@@ -21,17 +21,17 @@ using OutputPaths = std::array<std::filesystem::path, kOutputFiles>;
 // extension.
 OutputPaths outputPaths(const std::filesystem::path& source);
 
-// Converts a PBN source of 24 boards into the four LIN files of outputPaths(source), six
-// boards each, with CR LF line ends. Reads only as far as the 24th board. Returns what looks
-// wrong in the deals (checkDeals), which does not stop the files being written. Throws
-// ConversionError, and nothing else, on failure; output files completed before it stay, no
-// other file is touched and no partial file is left behind.
-std::vector<std::string> convert(const std::filesystem::path& source,
-                                 const Clock& clock = localTimestamp);
+// What a run that converted gives.
+struct RunResult {
+    OutputPaths outputs;            // the four files written
+    std::vector<Finding> findings;  // what was guessed and what looks wrong, in board order
+};
 
-// Makes SIGINT, SIGTERM and SIGHUP (on Windows the console's Ctrl-C, Ctrl-Break and close
-// events) remove the temporary file of a run in progress, then end the program as the signal
-// would have. A program calls it once, before its first run.
-void cleanUpOnInterrupt();
+// Converts a PBN source of 24 boards into the four LIN files of outputPaths(source), six
+// boards each, with CR LF line ends. Reads only as far as the 24th board. Findings do not
+// stop the files being written. Throws ConversionError, and nothing else, on failure; output
+// files completed before it stay, no other file is touched and no partial file is left
+// behind.
+RunResult convert(const std::filesystem::path& source, const Clock& clock = localTimestamp);
 
 }  // namespace conversion

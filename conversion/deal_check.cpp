@@ -1,6 +1,8 @@
 #include "deal_check.h"
 
-#include "fault.h"
+#include "lin_record.h"
+#include "seats.h"
+#include "utf8.h"
 
 #include <algorithm>
 #include <array>
@@ -11,7 +13,6 @@ namespace conversion {
 
 namespace {
 
-constexpr std::array<std::string_view, 4> kSeatNames = {"North", "East", "South", "West"};
 constexpr std::array<std::string_view, 4> kSuits = {"\u2660", "\u2665", "\u2666", "\u2663"};
 
 using Cards = std::uint64_t;  // one bit for each card: suit * 13 + rank
@@ -153,62 +154,34 @@ std::vector<std::string> dealFindings(const std::array<Hand, 4>& hands) {
 
 }  // namespace
 
-std::vector<std::string> checkDeals(const std::vector<BoardFields>& boards) {
-    std::vector<std::string> lines;
-    std::vector<std::int16_t> numbers;        // by place less one
-    std::vector<std::array<Cards, 4>> deals;  // by place less one
-    for (std::size_t place = 1; place <= boards.size(); ++place) {
-        const BoardFields& board = boards[place - 1];
+std::vector<std::vector<std::string>> checkDeals(const std::vector<Deal>& deals) {
+    std::vector<std::vector<std::string>> found;
+    found.reserve(deals.size());
+    std::vector<std::array<Cards, 4>> dealt;  // by place less one
+    for (std::size_t at = 0; at < deals.size(); ++at) {
+        const Deal& deal = deals[at];
         std::array<Hand, 4> hands;
-        const auto first = std::string_view("NESW").find(board.firstSeat);
-        for (std::size_t i = 0; i < 4 && i < board.hands.size(); ++i) {
-            hands[(first + i) % 4] = readHand(board.hands[i]);
-        }
-        auto found = board.notes;  // what was guessed or passed over, first
-        for (auto& finding : dealFindings(hands)) found.push_back(std::move(finding));
+        for (int seat = 0; seat < 4; ++seat) hands[seat] = readHand(deal.hands[seat]);
+        auto& phrases = found.emplace_back(dealFindings(hands));
 
-        const std::int16_t number = board.number.value_or(0);
-        const auto sameNumber = std::find(numbers.begin(), numbers.end(), number);
-        if (sameNumber != numbers.end()) {
-            found.push_back("board " + std::to_string(sameNumber - numbers.begin() + 1) +
-                            " has the same number");
-        }
-        numbers.push_back(number);
-        std::array<Cards, 4> deal;
-        deal.fill(~Cards{0});  // no deal matches one with a hand not given
-        if (hands[0].given && hands[1].given && hands[2].given && hands[3].given) {
-            deal = {hands[0].held, hands[1].held, hands[2].held, hands[3].held};
-            const auto sameDeal = std::find(deals.begin(), deals.end(), deal);
-            if (sameDeal != deals.end()) {
-                found.push_back("the same deal as board " +
-                                std::to_string(sameDeal - deals.begin() + 1));
+        for (std::size_t earlier = 0; earlier < at; ++earlier) {
+            if (deals[earlier].number == deal.number) {
+                phrases.push_back("board " + std::to_string(earlier + 1) + " has the same number");
+                break;
             }
         }
-        deals.push_back(deal);
-        if (found.empty()) continue;
-
-        std::string line = "Board " + std::to_string(place);
-        if (number != static_cast<int>(place)) line += " (numbered " + std::to_string(number) + ")";
-        line += ": ";
-        for (std::size_t i = 0; i < found.size(); ++i) line += (i > 0 ? "; " : "") + found[i];
-        lines.push_back(displayText(line + "."));  // values from the source, escaped
+        auto& cards = dealt.emplace_back();
+        cards.fill(~Cards{0});  // no deal matches one with a hand not given
+        if (hands[0].given && hands[1].given && hands[2].given && hands[3].given) {
+            cards = {hands[0].held, hands[1].held, hands[2].held, hands[3].held};
+            const auto same = std::find(dealt.begin(), dealt.end() - 1, cards);
+            if (same != dealt.end() - 1) {
+                phrases.push_back("the same deal as board " +
+                                  std::to_string(same - dealt.begin() + 1));
+            }
+        }
     }
-    return lines;
-}
-
-std::string findingsText(const std::vector<std::string>& findings, std::size_t maxLines) {
-    std::string text = "The four LIN files were written, but some deals look wrong:";
-    std::size_t boards = 0;  // lines about a board; a line about the preamble always shows
-    for (const auto& line : findings) {
-        const bool board = line.starts_with("Board ");
-        if (!board || boards < maxLines) text += "\n" + line;
-        boards += board;
-    }
-    if (boards > maxLines) {
-        const auto more = boards - maxLines;
-        text += "\nand " + std::to_string(more) + (more == 1 ? " more board." : " more boards.");
-    }
-    return text;
+    return found;
 }
 
 }  // namespace conversion

@@ -20,18 +20,18 @@ namespace conversion {
 // where in the run it happened; it never leaves the library.
 class Fault : public std::runtime_error {
 public:
-    // line: the source line the fault is about, 0 when it is about no line.
-    Fault(std::string detail, int line = 0);
+    // line: the source line the fault is about, 0 when it is about no line; boardNumber: the
+    // number of the board it is about, once that was read.
+    Fault(std::string detail, int line = 0, std::optional<std::int16_t> boardNumber = {});
     const std::string& detail() const { return detail_; }  // what() stops at a NUL; this not
     int line() const { return line_; }
+    std::optional<std::int16_t> boardNumber() const { return boardNumber_; }
 
 private:
     std::string detail_;
     int line_;
+    std::optional<std::int16_t> boardNumber_;
 };
-
-// The text, cut to a length that reads well in a message.
-std::string excerpt(std::string_view text);
 
 // "expected a <what>, found <line>", with the found text cut to a readable length.
 std::string expectedFound(std::string_view what, std::string_view found);
@@ -49,17 +49,8 @@ struct FaultPlace {
 ConversionError describeFault(const std::filesystem::path& source, std::string_view detail,
                               FaultPlace place);
 
-// Characters of text from its first byte that make one UTF-8 character: its byte count, or 0
-// when the bytes there are no valid UTF-8.
-std::size_t utf8Length(std::string_view text);
-
 // Called right after each temporary output file is created, with the file's index (0..3).
 // Nothing in the product sets it: the tests plant faults through it that strike mid-run.
 extern void (*afterTemporaryCreated)(int index);
-
-#ifdef _WIN32
-// What the console's Ctrl-C does to a run, for a test under wine, which cannot send it.
-bool interruptForTest();
-#endif
 
 }  // namespace conversion

@@ -1,6 +1,7 @@
 #include "lin_record.h"
 
 #include "fault.h"
+#include "seats.h"
 
 #include <algorithm>
 #include <array>
@@ -8,10 +9,6 @@
 namespace conversion {
 
 namespace {
-
-constexpr std::array<std::string_view, 4> kSeats = {"S", "W", "N", "E"};  // dealer codes 1..4
-constexpr std::array<std::string_view, 4> kSeatNames = {"South", "West", "North", "East"};
-constexpr std::string_view kCompass = "NESW";  // clockwise from North
 
 struct Vulnerability {
     std::string_view text, code;
@@ -25,22 +22,31 @@ constexpr std::array<Vulnerability, 7> kVulnerabilities = {{{"None", "0"},
                                                             {"Love", "0"},
                                                             {"-", "0"}}};
 
+// Characters that would break the LIN line: | separates its fields, and it is one line.
+constexpr std::string_view kBreaksLine("|\r\n\0", 4);
+
+// The seat a letter names, N, E, S or W; in either case when lower case is allowed.
+std::optional<int> seatOf(char letter, bool lowerCase) {
+    if (lowerCase && letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+    const auto seat = kSeatLetters.find(letter);
+    return seat == kSeatLetters.npos ? std::nullopt : std::optional<int>(static_cast<int>(seat));
+}
+
 // The dealer of the record: the board's when its letter names a seat, else the previous
 // board's, which the note says.
-void updateDealer(BoardFields& board, RecordState& state) {
+void updateDealer(const Board& board, RecordState& state, LinRecord& record) {
     const std::string letter = board.dealer.value_or("").substr(0, 1);
-    const auto seat = std::find(kSeats.begin(), kSeats.end(), letter);
-    if (seat != kSeats.end()) {
-        state.dealerCode = static_cast<std::uint8_t>(seat - kSeats.begin() + 1);
+    if (const auto seat = seatOf(letter.empty() ? ' ' : letter[0], false)) {
+        state.dealer = seat;
         return;
     }
-    if (state.dealerCode == 0) {
+    if (!state.dealer) {
         throw Fault(expectedFound("a dealer tag like [Dealer \"N\"] (N, E, S or W)",
                                   "the dealer letter \"" + letter + "\""),
-                    board.dealerLine);
+                    board.dealerLine, board.number);
     }
-    const std::string used = std::string(kSeatNames[state.dealerCode - 1]);
-    board.notes.push_back(
+    const std::string used(kSeatNames[*state.dealer]);
+    record.notes.push_back(
         board.dealer ? "the dealer \"" + *board.dealer +
                            "\" is not a seat: the previous board's, " + used + ", was used"
                      : "no Dealer tag: the previous board's dealer, " + used + ", was used");
@@ -48,7 +54,7 @@ void updateDealer(BoardFields& board, RecordState& state) {
 
 // The vulnerability of the record: the board's when it is known, else the previous board's
 // (none on a first board), which the note says.
-void updateVulnerability(BoardFields& board, RecordState& state) {
+void updateVulnerability(const Board& board, RecordState& state, LinRecord& record) {
     for (const auto& name : kVulnerabilities) {
         if (board.vulnerability == name.text) {
             state.vulnerability = name.code;
@@ -62,24 +68,20 @@ void updateVulnerability(BoardFields& board, RecordState& state) {
         known == kVulnerabilities.end()
             ? "none was written, as no earlier board gives one"
             : "the previous board's, " + std::string(known->text) + ", was used";
-    board.notes.push_back(board.vulnerability ? "the vulnerability \"" + *board.vulnerability +
-                                                    "\" is not known: " + used
-                                              : "no Vulnerable tag: " + used);
+    record.notes.push_back(board.vulnerability ? "the vulnerability \"" + *board.vulnerability +
+                                                     "\" is not known: " + used
+                                               : "no Vulnerable tag: " + used);
 }
 
-// Index of South's hand, counted from the seat of the deal's first hand. A deal whose letter
-// names no seat lists its hands from the dealer, clockwise: the note says so, and the board
-// takes the dealer's seat for the deal checks.
-int southIndex(BoardFields& board, const RecordState& state) {
-    if (kCompass.find(board.firstSeat) == kCompass.npos) {
-        const std::string_view dealer = kSeats[state.dealerCode - 1];
-        board.notes.push_back("the deal does not say whose hand comes first (\"" +
-                              std::string(1, board.firstSeat) +
-                              ":\"): the hands were taken from the dealer, " +
-                              std::string(kSeatNames[state.dealerCode - 1]) + ", clockwise");
-        board.firstSeat = dealer.front();
-    }
-    return static_cast<int>((2 + 4 - kCompass.find(board.firstSeat)) % 4);
+// The seat of the deal's first hand. A deal whose letter names no seat lists its hands from
+// the dealer, clockwise, which the note says.
+int firstSeat(const Board& board, int dealer, LinRecord& record) {
+    if (const auto seat = seatOf(board.dealLetter, true)) return *seat;
+    record.notes.push_back("the deal does not say whose hand comes first (\"" +
+                           std::string(1, board.dealLetter) +
+                           ":\"): the hands were taken from the dealer, " +
+                           std::string(kSeatNames[dealer]) + ", clockwise");
+    return dealer;
 }
 
 }  // namespace
@@ -100,32 +102,42 @@ std::string InsertSuits(std::string_view hand) {
     return lin;
 }
 
-std::string buildDealRecord(BoardFields& board, RecordState& state) {
-    updateDealer(board, state);
-    updateVulnerability(board, state);
+LinRecord buildDealRecord(const Board& board, RecordState& state) {
+    LinRecord record;
+    updateDealer(board, state, record);
+    updateVulnerability(board, state, record);
+    record.firstSeat = firstSeat(board, *state.dealer, record);
 
     // The line carries South's, West's and North's hands, in that order.
-    const int south = southIndex(board, state);
     std::array<std::string, 3> taken;
-    for (int i = 0; i < 3; ++i) taken[i] = InsertSuits(board.hands[(south + i) % 4]);
+    for (int i = 0; i < 3; ++i) {
+        const int seat = (kSouth + i) % 4;
+        const std::string& hand = board.hands[(seat - record.firstSeat + 4) % 4];
+        if (const auto bad = hand.find_first_of(kBreaksLine); bad != hand.npos) {
+            throw Fault(std::string(kSeatNames[seat]) + "'s hand holds \"" + hand[bad] +
+                            "\", which a LIN line cannot carry",
+                        board.dealLine, board.number);
+        }
+        taken[i] = InsertSuits(hand);
+    }
 
-    std::string record;
-    record.reserve(64 + taken[0].size() + taken[1].size() + taken[2].size());
-    const std::string number = std::to_string(board.number.value_or(0));
-    record += "qx|o";
-    record += number;
-    record += "|md|";
-    record += static_cast<char>('0' + state.dealerCode);
-    record += taken[0];
-    record += ',';
-    record += taken[1];
-    record += ',';
-    record += taken[2];
-    record += "|rh||ah|Board ";
-    record += number;
-    record += "|sv|";
-    record += state.vulnerability;
-    record += "|pg||";
+    std::string& line = record.line;
+    line.reserve(64 + taken[0].size() + taken[1].size() + taken[2].size());
+    const std::string number = std::to_string(board.number);
+    line += "qx|o";
+    line += number;
+    line += "|md|";
+    line += static_cast<char>('1' + (*state.dealer + 2) % 4);  // 1 South, 2 West, 3 North, 4 East
+    line += taken[0];
+    line += ',';
+    line += taken[1];
+    line += ',';
+    line += taken[2];
+    line += "|rh||ah|Board ";
+    line += number;
+    line += "|sv|";
+    line += state.vulnerability;
+    line += "|pg||";
     return record;
 }
 

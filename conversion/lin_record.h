@@ -2,18 +2,26 @@
 
 #include "pbn_reader.h"
 
-#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace conversion {
 
 // Dealer and vulnerability, carried from board to board within one run: a board whose
 // dealer letter or vulnerability text is not recognised, or missing, keeps the previous
-// board's code.
+// board's.
 struct RecordState {
-    std::uint8_t dealerCode = 0;  // 1 South, 2 West, 3 North, 4 East; 0 none recognised yet
-    std::string vulnerability;    // "0", "N", "E", "B" or empty
+    std::optional<int> dealer;  // the seat; none recognised yet
+    std::string vulnerability;  // "0", "N", "E", "B" or empty
+};
+
+// One board's LIN line, and what building it had to decide.
+struct LinRecord {
+    std::string line;
+    int firstSeat = 0;               // the seat of the deal's first hand
+    std::vector<std::string> notes;  // what was taken from elsewhere, as the warning says it
 };
 
 // The thirteen ranks, highest first.
@@ -29,10 +37,10 @@ inline constexpr std::string_view kFillerRecord =
 std::string InsertSuits(std::string_view hand);
 
 // The LIN line of one board: South's, West's and North's hands, dealer and vulnerability.
-// Updates the record state; throws Fault while no dealer has been recognised. The board
-// holds at least four hands (the reader sees to it). What had to be taken from elsewhere (a
-// dealer or vulnerability from the previous board, the hands' seats from the dealer) is
-// added to the board's notes, and a deal that names no seat first takes the dealer's.
-std::string buildDealRecord(BoardFields& board, RecordState& state);
+// Updates the record state. Throws Fault while no dealer has been recognised, and for a hand
+// that holds a character the line cannot carry (|, CR, LF, NUL). A dealer or vulnerability
+// taken from the previous board is noted, and so is a deal whose letter names no seat: its
+// hands are placed from the dealer.
+LinRecord buildDealRecord(const Board& board, RecordState& state);
 
 }  // namespace conversion

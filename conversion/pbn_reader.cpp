@@ -1,5 +1,6 @@
 #include "pbn_reader.h"
 
+#include "display_text.h"
 #include "fault.h"
 
 #include <charconv>
@@ -80,8 +81,7 @@ bool PbnReader::readPreamble(std::size_t maxPreamble) {
     }
 }
 
-bool PbnReader::nextBoard(BoardFields& board) {
-    board = BoardFields{};
+std::optional<Board> PbnReader::nextBoard() {
     if (pending_) {
         take(*pending_);
         pending_.reset();
@@ -96,12 +96,12 @@ bool PbnReader::nextBoard(BoardFields& board) {
         }
         if (game_[kBoard]) {
             if (anotherBoard) pending_ = std::move(tag);
-            fill(board);
+            Board board = fill();
             endGame();
-            return true;
+            return board;
         }
         endGame();
-        if (event == Event::EndOfSource) return false;
+        if (event == Event::EndOfSource) return std::nullopt;
     }
 }
 
@@ -223,15 +223,17 @@ void PbnReader::endGame() {
     }
 }
 
-void PbnReader::fill(BoardFields& board) {
+Board PbnReader::fill() {
     const Tag& number = *game_[kBoard];
+    Board board;
     board.line = board.dealerLine = number.line;
-    board.number = parseBoardNumber(number.value);
-    if (!board.number) {
+    const auto parsed = parseBoardNumber(number.value);
+    if (!parsed) {
         throw Fault("the board number \"" + excerpt(number.value) +
                         "\" is not a whole number from -32768 to 32767",
                     number.line);
     }
+    board.number = *parsed;
     if (const auto& dealer = game_[kDealer]) {
         board.dealer = dealer->value;
         board.dealerLine = dealer->line;
@@ -240,24 +242,29 @@ void PbnReader::fill(BoardFields& board) {
     board.notes = std::move(notes_);
     notes_.clear();
     if (!game_[kDeal]) {
-        throw Fault("board " + std::to_string(*board.number) + " has no Deal tag", number.line);
+        throw Fault("board " + std::to_string(board.number) + " has no Deal tag", number.line,
+                    board.number);
     }
     const Tag& deal = *game_[kDeal];
     board.dealLine = deal.line;
     if (deal.value.size() < 2 || deal.value[1] != ':') {
         throw Fault("expected a deal like \"N:AKQ2.JT9.876.543 ...\", found \"" +
                         excerpt(deal.value) + "\"",
-                    deal.line);
+                    deal.line, board.number);
     }
-    // A letter that names no seat leaves the hands to be placed from the dealer.
-    const auto seat = std::string_view("NESWnesw").find(deal.value[0]);
-    board.firstSeat = seat == std::string_view::npos ? deal.value[0] : "NESW"[seat % 4];
+    board.dealLetter = deal.value[0];
     board.hands = splitHands(std::string_view(deal.value).substr(2));
     if (board.hands.size() < 4) {
         throw Fault("the deal holds " + std::to_string(board.hands.size()) +
                         " hands; a deal needs four, separated by spaces",
-                    deal.line);
+                    deal.line, board.number);
     }
+    if (board.hands.size() > 4) {
+        board.notes.push_back("the deal holds " + std::to_string(board.hands.size()) +
+                              " hands: those after the fourth were left out");
+        board.hands.resize(4);
+    }
+    return board;
 }
 
 }  // namespace conversion

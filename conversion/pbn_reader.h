@@ -11,17 +11,17 @@
 
 namespace conversion {
 
-// The values of one board of the source.
-struct BoardFields {
+// One board of the source, as its tags give it.
+struct Board {
     int line = 0;                              // source line of the Board tag
     int dealerLine = 0;                        // of the Dealer tag, or of the Board tag without one
     int dealLine = 0;                          // of the Deal tag
-    std::optional<std::int16_t> number;        // the board number, once it is read
+    std::int16_t number = 0;                   // the board number
     std::optional<std::string> dealer;         // the Dealer tag's value; none without the tag
     std::optional<std::string> vulnerability;  // the Vulnerable tag's value; none without the tag
-    char firstSeat = 'N';            // the deal's letter for its first hand, a seat or not
-    std::vector<std::string> hands;  // PBN hands in deal order
-    std::vector<std::string> notes;  // what had to be guessed or passed over
+    char dealLetter = 'N';                     // the deal's letter before its colon, a seat or not
+    std::vector<std::string> hands;            // the first four PBN hands, in deal order
+    std::vector<std::string> notes;            // what the reading passed over
 };
 
 // Reads the boards of a PBN file as the PBN standard's import format has them: escape lines
@@ -45,15 +45,14 @@ public:
     // What the preamble's comments passed over (see nextBoard).
     const std::vector<std::string>& preambleNotes() const { return preambleNotes_; }
 
-    // The next board, read to the end of its game; false when the source holds no further
+    // The next board, read to the end of its game; none when the source holds no further
     // Board tag. Throws Fault for a Board, Dealer, Vulnerable or Deal tag that is not well
     // formed (any other line that starts with [ but holds no well-formed tag is passed over),
     // a board number that is not a whole number from -32768 to 32767, a board without a Deal
     // tag, or a deal that is not a letter, a colon and four hands. A { } comment that runs
     // over lines that start with a Board, Dealer, Vulnerable or Deal tag is noted on the board
-    // in whose game it opens. Fills board as it goes, so that after a Fault it holds what was
-    // read before it.
-    bool nextBoard(BoardFields& board);
+    // in whose game it opens; a deal of more than four hands is noted too.
+    std::optional<Board> nextBoard();
 
 private:
     enum class Event { Tag, EndOfGame, EndOfSource };
@@ -69,7 +68,7 @@ private:
     void endLine();
     void take(Tag& tag);
     void endGame();
-    void fill(BoardFields& board);
+    Board fill();
 
     PbnSource source_;
     std::string line_;

@@ -1,6 +1,8 @@
 #include "pbn_source.h"
 
+#include "display_text.h"
 #include "fault.h"
+#include "utf8.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,6 +13,20 @@ namespace {
 
 Fault lineTooLong(int line) {
     return Fault("the line is longer than 32,767 characters; this is not a hand-record file", line);
+}
+
+// A first line in UTF-16 without a byte-order mark, every other byte of it NUL: 1 when the
+// NULs come first (big-endian), 0 when they come second (little-endian), -1 for any other.
+int utf16WithoutMark(std::string_view start) {
+    const auto lineEnd = std::min(start.find_first_of("\r\n"), start.size()) & ~std::size_t{1};
+    for (int bigEndian = 1; bigEndian >= 0 && lineEnd >= 2; --bigEndian) {
+        bool all = true;
+        for (std::size_t i = 0; i < lineEnd && all; i += 2) {
+            all = (start[i + 1 - bigEndian] == '\0') && (start[i + bigEndian] != '\0');
+        }
+        if (all) return bigEndian;
+    }
+    return -1;
 }
 
 }  // namespace
@@ -55,12 +71,23 @@ bool PbnSource::fill() {
     if (!started_) {
         started_ = true;
         const std::string_view head(buffer_.data(), std::min<std::size_t>(end_, 3));
-        if (head == "\xEF\xBB\xBF") begin_ = 3;
-        if (head.substr(0, 2) == "\xFF\xFE" || head.substr(0, 2) == "\xFE\xFF") {
+        const std::string_view start(buffer_.data(), end_);
+        if (start.starts_with("\xEF\xBB\xBF")) begin_ = 3;
+        if (start.starts_with(std::string_view("\xFF\xFE\0\0", 4)) ||
+            start.starts_with(std::string_view("\0\0\xFE\xFF", 4))) {
+            throw Fault("the source is in UTF-32; save it as UTF-8, or as UTF-16 with its mark");
+        }
+        // UTF-16 by its byte-order mark, or without one when every other byte of the first
+        // line is NUL.
+        const int bigEndian = start.starts_with("\xFF\xFE")   ? 0
+                              : start.starts_with("\xFE\xFF") ? 1
+                                                              : utf16WithoutMark(start);
+        if (bigEndian >= 0) {
             utf16_ = true;
-            bigEndian_ = head[0] == '\xFE';
-            rawSize_ = end_ - 2;
-            std::memcpy(raw_.data(), buffer_.data() + 2, rawSize_);
+            bigEndian_ = bigEndian == 1;
+            const std::size_t mark = start[0] == '\xFF' || start[0] == '\xFE' ? 2 : 0;
+            rawSize_ = end_ - mark;
+            std::memcpy(raw_.data(), buffer_.data() + mark, rawSize_);
             return fillUtf16();
         }
     }
@@ -108,28 +135,7 @@ bool PbnSource::fillUtf16() {
     return end_ > 0;
 }
 
-void PbnSource::append(char32_t code) {
-    auto* out = reinterpret_cast<unsigned char*>(buffer_.data()) + end_;
-    if (code < 0x80) {
-        out[0] = static_cast<unsigned char>(code);
-        end_ += 1;
-    } else if (code < 0x800) {
-        out[0] = static_cast<unsigned char>(0xC0 | code >> 6);
-        out[1] = static_cast<unsigned char>(0x80 | (code & 0x3F));
-        end_ += 2;
-    } else if (code < 0x10000) {
-        out[0] = static_cast<unsigned char>(0xE0 | code >> 12);
-        out[1] = static_cast<unsigned char>(0x80 | (code >> 6 & 0x3F));
-        out[2] = static_cast<unsigned char>(0x80 | (code & 0x3F));
-        end_ += 3;
-    } else {
-        out[0] = static_cast<unsigned char>(0xF0 | code >> 18);
-        out[1] = static_cast<unsigned char>(0x80 | (code >> 12 & 0x3F));
-        out[2] = static_cast<unsigned char>(0x80 | (code >> 6 & 0x3F));
-        out[3] = static_cast<unsigned char>(0x80 | (code & 0x3F));
-        end_ += 4;
-    }
-}
+void PbnSource::append(char32_t code) { end_ += encodeUtf8(code, buffer_.data() + end_); }
 
 bool PbnSource::readLine(std::string& line) {
     std::size_t length = 0;

@@ -16,7 +16,9 @@ inline constexpr std::size_t kMaxLineLength = 32767;
 // The PBN source, handed out one line at a time without its line end (LF or CR LF; CR in a
 // file whose first line ends in a CR alone). Bytes
 // are passed through as they are, but for a UTF-8 byte-order mark at the start, which is
-// dropped, and a file in UTF-16 (known by its byte-order mark), which is handed out as UTF-8.
+// dropped, and a file in UTF-16 (known by its byte-order mark, or without one by a first line
+// of which every other byte is NUL), which is handed out as UTF-8. A file in UTF-32 is
+// refused.
 // Reads in small blocks, so only the part of the file that the run needs is ever read.
 class PbnSource {
 public:

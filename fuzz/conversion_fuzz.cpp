@@ -64,8 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::vector<fs::path> expected;
     try {
-        conversion::convert(source, fixedClock);
-        const auto outputs = conversion::outputPaths(source);
+        const auto outputs = conversion::convert(source, fixedClock).outputs;
         expected.assign(outputs.begin(), outputs.end());
     } catch (const conversion::ConversionError& error) {
         expected = error.written();

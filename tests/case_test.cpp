@@ -62,8 +62,8 @@ TEST_P(CaseTest, GivesTheExpectedFiles) {
 
     std::map<std::string, std::string> got;
     try {
-        for (const auto& line : convert(source, fixedClock)) {
-            got["findings.txt"] += line + "\n";
+        for (const auto& finding : convert(source, fixedClock).findings) {
+            got["findings.txt"] += findingLine(finding) + "\n";
         }
     } catch (const ConversionError& error) {
         got["error.txt"] = error.what();

@@ -30,9 +30,19 @@ expect 2 "" "Usage: quillotan-convert [[]-z] FILE.pbn...*"
 expect 2 "" "quillotan-convert: no file name given*" good.pbn ""
 expect 2 "" "quillotan-convert: unknown option --bogus*" --bogus good.pbn
 expect 0 "$(printf 'quillotan-convert %s' "${QUILLOTAN_VERSION:-1.0.0}")" "" --version
-# The same outputs twice in one call: the second source is refused.
-cp good.pbn good.PBN
-expect 1 "$good" "Could not convert good.PBN.*those of good.pbn, converted before it.*" good.pbn good.PBN
+# The same outputs twice in one call, not there before: the second source is refused; a source
+# that wrote nothing blocks nothing; Windows names ignore case.
+cp good.pbn w.pbn && cp good.pbn w.PBN && printf 'no board\n' >v.dlm && cp good.pbn v.pbn
+expect 1 "${good//good/w}" "Could not convert w.PBN.*those of w.pbn, converted before it.*" w.pbn w.PBN
+expect 1 "${good//good/v}" "Could not convert v.dlm.*holds no board*" v.dlm v.pbn
+if [ $# -gt 1 ]; then
+    cp good.pbn c.pbn && cp good.pbn C.txt
+    expect 1 "${good//good/c}" "Could not convert C.txt.*those of c.pbn, converted before it.*" c.pbn C.txt
+fi
+# A right-to-left override in a name is shown escaped.
+cp good.pbn $'r\u202enbp.exe.pbn'
+bidi='r\u202enbp.exe'
+expect 0 "${good//good/$bidi}" "" $'r\u202enbp.exe.pbn'
 # A line end in a name (POSIX alone has them): shown escaped, raw with -z, escaped in the header.
 if [ $# -eq 1 ]; then
     cp good.pbn $'new\nline.pbn'
@@ -41,6 +51,11 @@ if [ $# -eq 1 ]; then
     [ "$("${convert[@]}" -z $'new\nline.pbn' | tr '\0' '|')" = "$(printf 'new\nline%s|' _1-6.lin _7-12.lin _13-18.lin _19-24.lin)" ] ||
         { echo "FAIL: -z"; failed=1; }
     grep -q $'^% Source file new\\\\nline.pbn\r$' $'new\nline_1-6.lin' || { echo "FAIL: header"; failed=1; }
+    # A file-size limit stops the run with the system's reason and no temporary file left.
+    cp good.pbn z.pbn
+    err=$( (ulimit -f 0 && exec "${convert[@]}" z.pbn) 2>&1 >/dev/null)
+    [ $? = 1 ] && [[ $err == *"Cannot write z_1-6.lin: File too large."* ]] && ! ls .quillotan-* 2>/dev/null ||
+        { echo "FAIL: size limit"; failed=1; }
 fi
 # Paths that cannot be written are a failure.
 if [ -w /dev/full ]; then

@@ -5,10 +5,14 @@
 #include "fault.h"
 
 #include "conversion_run.h"
+#include "display_text.h"
+#include "interrupt_cleanup.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
 #include <new>
 #include <set>
 #include <sstream>
@@ -43,7 +47,7 @@ std::string convertHere(const fs::path& source) {
 fs::path pathOf(const std::string& text) { return std::u8string(text.begin(), text.end()); }
 
 bool throwsMemory = false;  // what and where the run's test hook throws
-int throwAt = -1, raiseAt = -1, signalNumber = 0;
+int throwAt = -1, raiseAt = -1, signalNumber = 0, ignoredSignal = 0;
 void (*limit)() = nullptr;  // set in a child process before the run; none: run here
 
 #ifdef _WIN32
@@ -74,58 +78,93 @@ void asNobody() {
 
 // The first three files fit under the limit; the fourth, with its two filler lines, does not.
 void sizeLimit() {
-    std::signal(SIGXFSZ, SIG_IGN);
+    cleanUpOnInterrupt();
     const auto third = fs::file_size(kCases / "no_preamble" / "deals_13-18.lin") + 100;
     const rlimit limit{third, third};
     setrlimit(RLIMIT_FSIZE, &limit);
 }
 #endif
 
-// One step of a row's preparation in folder, or one check of it afterwards (fault_rows.txt
-// says what each does); deep moves the folder.
+// One step of a row's preparation in the folder, or one check of it afterwards: its verb,
+// then a name in the folder and a mode or a target (fault_rows.txt says what each does).
+struct Step {
+    fs::path& folder;
+    const std::string& source;
+    std::string name, mode;
+    fs::path path() const { return folder / pathOf(name); }
+    fs::perms perms() const { return fs::perms(std::stoi(mode, nullptr, 8)); }
+};
+
+// Windows keeps one permission bit: read-only or not.
+fs::perms bits(fs::perms perms) {
+#ifdef _WIN32
+    return perms & fs::perms::owner_write;
+#endif
+    return perms;
+}
+
+const std::map<std::string, std::function<void(const Step&)>> kSteps = {
+    {"source",
+     [](const Step& s) {
+         fs::copy_file(kCases / "no_preamble" / "deals.pbn",
+                       s.folder / pathOf(s.name.empty() ? s.source : s.name));
+     }},
+    {"mkdir", [](const Step& s) { fs::create_directory(s.path()); }},
+    {"chmod", [](const Step& s) { fs::permissions(s.path(), s.perms()); }},
+    {"file",
+     [](const Step& s) { writeFile(s.path(), "earlier"), fs::permissions(s.path(), s.perms()); }},
+    {"symlink", [](const Step& s) { fs::create_symlink(s.mode, s.path()); }},
+    {"link", [](const Step& s) { fs::create_hard_link(s.folder / s.mode, s.path()); }},
+    {"throw",
+     [](const Step& s) { throwAt = std::stoi(s.name), throwsMemory = s.mode == "memory"; }},
+    {"deep",
+     [](const Step& s) {
+         const auto length = std::stoul(s.name);
+         while (pathText(s.folder / pathOf(s.source)).size() + 201 < length) {
+             s.folder /= std::string(200, 'd');
+         }
+         s.folder /= std::string(length - pathText(s.folder / pathOf(s.source)).size() - 1, 'd');
+         fs::create_directories(s.folder);
+     }},
+    {"mode",
+     [](const Step& s) {
+         EXPECT_EQ(bits(fs::symlink_status(s.path()).permissions()), bits(s.perms())) << s.name;
+     }},
+    {"earlier", [](const Step& s) { EXPECT_EQ(readFile(s.path()), "earlier") << s.name; }},
+    {"signal",
+     [](const Step& s) {
+         raiseAt = std::stoi(s.name), signalNumber = std::stoi(s.mode);
+#ifndef _WIN32
+         limit = [] {
+             if (ignoredSignal) std::signal(ignoredSignal, SIG_IGN);  // as nohup does
+             cleanUpOnInterrupt();
+         };
+#endif
+     }},
+#ifdef _WIN32
+    {"hold",
+     [](const Step& s) {
+         held = CreateFileW(s.path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            0, nullptr);
+     }},
+#else
+    {"ignore", [](const Step& s) { ignoredSignal = std::stoi(s.name); }},
+    {"owner",
+     [](const Step& s) { ASSERT_EQ(lchown(s.path().c_str(), 65534, 65534), 0) << "not root"; }},
+    {"fifo", [](const Step& s) { mkfifo(s.path().c_str(), 0600); }},
+    {"nobody", [](const Step&) { limit = asNobody; }},
+    {"sizelimit", [](const Step&) { limit = sizeLimit; }},
+#endif
+};
+
 void step(const std::string& text, fs::path& folder, const std::string& source) {
     std::istringstream words(text);
-    std::string verb, name, mode;
-    words >> verb >> name >> mode;
-    const fs::path path = folder / pathOf(name);
-    const auto perms = [&mode] { return fs::perms(std::stoi(mode, nullptr, 8)); };
-    const auto bits = [](fs::perms perms) {  // Windows keeps one of them: read-only or not
-#ifdef _WIN32
-        return perms & fs::perms::owner_write;
-#endif
-        return perms;
-    };
-    if (verb == "source")
-        fs::copy_file(kCases / "no_preamble" / "deals.pbn", folder / pathOf(source));
-    if (verb == "mkdir") fs::create_directory(path);
-    if (verb == "chmod") fs::permissions(path, perms());
-    if (verb == "file") writeFile(path, "earlier"), fs::permissions(path, perms());
-    if (verb == "symlink") fs::create_symlink(mode, path);
-    if (verb == "throw") throwAt = std::stoi(name), throwsMemory = mode == "memory";
-    if (verb == "signal") raiseAt = std::stoi(name), signalNumber = std::stoi(mode);
-    if (verb == "deep") {
-        while (pathText(folder / pathOf(source)).size() + 201 < std::stoul(name)) {
-            folder /= std::string(200, 'd');
-        }
-        folder /= std::string(std::stoul(name) - pathText(folder / pathOf(source)).size() - 1, 'd');
-        fs::create_directories(folder);
-    }
-    if (verb == "mode" && bits(fs::symlink_status(path).permissions()) != bits(perms())) {
-        ADD_FAILURE() << name << " has other permission bits than " << mode;
-    }
-    if (verb == "earlier" && readFile(path) != "earlier") ADD_FAILURE() << name << " was replaced";
-#ifdef _WIN32
-    if (verb == "hold") {
-        held = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    }
-#else
-    if (verb == "owner" && lchown(path.c_str(), 65534, 65534) != 0) FAIL() << "not root";
-    if (verb == "fifo") mkfifo(path.c_str(), 0600);
-    if (verb == "nobody") limit = asNobody;
-    if (verb == "sizelimit") limit = sizeLimit;
-    if (verb == "signal") limit = [] { cleanUpOnInterrupt(); };
-#endif
+    std::string verb;
+    Step step{folder, source, {}, {}};
+    words >> verb >> step.name >> step.mode;
+    const auto found = kSteps.find(verb);
+    if (found == kSteps.end()) return ADD_FAILURE() << "no step " << verb;
+    found->second(step);
 }
 
 struct Row {
@@ -155,7 +194,7 @@ TEST_P(FaultTest, SaysWhatAndLeavesNoPartialFile) {
 #endif
     afterTemporaryCreated = [](int index) {
 #ifdef _WIN32
-        if (index == raiseAt) interruptForTest();  // wine sends no console events
+        if (index == raiseAt) removeWatchedTemporary();  // wine sends no console events
 #else
         if (index == raiseAt) std::raise(signalNumber);
 #endif
@@ -170,7 +209,7 @@ TEST_P(FaultTest, SaysWhatAndLeavesNoPartialFile) {
     const std::string message = convertHere(source);
     CloseHandle(std::exchange(held, INVALID_HANDLE_VALUE));
 #endif
-    throwAt = raiseAt = -1, limit = nullptr;
+    throwAt = raiseAt = -1, ignoredSignal = 0, limit = nullptr;
 
     std::string sentence = row[4];
     if (const auto at = sentence.find("@DIR@"); at != sentence.npos) {

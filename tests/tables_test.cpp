@@ -1,15 +1,15 @@
-// Tables for what is smaller than a whole run: the source's lines, the timestamp and the
-// warning's text.
+// Tables for what is smaller than a whole run: the source's lines, the timestamp, the
+// warning's text and how text is shown.
 
-#include "deal_check.h"
+#include "conversion_run.h"
+#include "display_text.h"
 #include "fault.h"
+#include "findings.h"
 #include "pbn_source.h"
 #include "test_support.h"
 #include "timestamp.h"
 
 #include <gtest/gtest.h>
-
-#include <regex>
 
 namespace conversion {
 namespace {
@@ -26,6 +26,12 @@ std::vector<std::string> linesOf(const TempDir& dir, std::string_view bytes) {
     return lines;
 }
 
+std::string repeated(const std::string& text, int times) {
+    std::string all;
+    while (times-- > 0) all += text;
+    return all;
+}
+
 TEST(Tables, SplitsLinesAndDecodes) {
     TempDir dir;
     const std::pair<std::string, std::vector<std::string>> rows[] = {
@@ -40,8 +46,7 @@ TEST(Tables, SplitsLinesAndDecodes) {
         {"\xFF\xFE\xE9\0=\xD8\0\xDE\n\0=\xD8z\0\0\xDCz"s, {"\u00E9\U0001F600", "\uFFFDz\uFFFD"}},
         {"\xFE\xFF\0a\0\r\0\n\xD8="s, {"a", "\uFFFD"}},
         // the first pair of all (U+10000), split between two blocks
-        {"\xFF\xFE" + std::regex_replace(std::string(8191, 'a'), std::regex("a"), "a\0"s) +
-             "\0\xD8\0\xDC"s,
+        {"\xFF\xFE" + repeated("a\0"s, 8191) + "\0\xD8\0\xDC"s,
          {std::string(8191, 'a') + "\U00010000"}},
     };
     for (const auto& [bytes, lines] : rows) EXPECT_EQ(linesOf(dir, bytes), lines) << bytes.size();
@@ -64,19 +69,44 @@ TEST(Tables, TimestampUnderTheSuitesLocale) {
     EXPECT_EQ(stamp.date + " " + stamp.time, "5 Dec 2026 09:07");
 }
 
-// Twelve boards at most; a line about the preamble comes on top.
-TEST(Tables, FindingsTextShowsTwelveBoards) {
-    std::string twelve = "The four LIN files were written, but some deals look wrong:\nBefore: y.";
-    for (int i = 0; i < 12; ++i) twelve += "\nBoard 1: x.";
-    for (std::size_t n : {12, 13, 14}) {
-        std::vector<std::string> lines(n, "Board 1: x.");
-        lines.insert(lines.begin(), "Before: y.");
-        const auto text = findingsText(lines);
-        EXPECT_EQ(text, twelve + (n == 12   ? ""
-                                  : n == 13 ? "\nand 1 more board."
-                                            : "\nand 2 more boards."));
+// Twelve lines at most, a line about the preamble among them; the rest are counted.
+TEST(Tables, FindingsTextShowsTwelveLines) {
+    std::vector<Finding> findings = {{0, std::nullopt, "p."}};
+    for (int board = 1; board <= 13; ++board) findings.push_back({board, std::nullopt, "x."});
+    findings[2].number = 7;
+    const auto text = findingsText(findings);
+    EXPECT_TRUE(
+        text.starts_with("The four LIN files were written, but some deals look wrong:\n"
+                         "Before board 1: p.\nBoard 1: x.\nBoard 2 (numbered 7): x.\n"));
+    EXPECT_TRUE(text.ends_with("\nBoard 10: x.\nBoard 11: x.\nand 2 more boards.")) << text;
+}
+
+// The rows of display_rows.txt: bytes in hex | the text shown.
+TEST(Tables, DisplayText) {
+    std::ifstream rows(fs::path(CASES_DIR).parent_path() / "display_rows.txt");
+    for (std::string row; std::getline(rows, row);) {
+        if (row.starts_with('#')) continue;
+        const auto bar = row.find(" | ");
+        std::istringstream hex(row.substr(0, bar));
+        std::string bytes;
+        for (unsigned byte = 0; hex >> std::hex >> byte;) bytes += static_cast<char>(byte);
+        EXPECT_EQ(displayText(bytes), row.substr(bar + 3)) << row;
     }
 }
+
+#ifdef _WIN32
+// A name with half a surrogate pair, which no UTF-8 can hold: the run's own error, with the
+// name shown escaped.
+TEST(Tables, NameWithALoneSurrogate) {
+    std::string message;
+    try {
+        convert(fs::path(L"w\xD800.pbn"), fixedClock);
+    } catch (const ConversionError& error) {
+        message = error.what();
+    }
+    EXPECT_TRUE(message.starts_with("Could not convert w\\xed\\xa0\\x80.pbn.\n")) << message;
+}
+#endif
 
 }  // namespace
 }  // namespace conversion

@@ -1,6 +1,6 @@
 #include "quillotan.h"
 
-#include "deal_check.h"
+#include "display_text.h"
 #include "path_text.h"
 
 #include <QApplication>
@@ -16,8 +16,6 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QUrl>
-
-#include <algorithm>
 
 namespace {
 
@@ -52,6 +50,13 @@ QString droppedSource(const QMimeData* data) {
     if (urls.size() != 1 || !urls.first().isLocalFile()) return {};
     const QString path = urls.first().toLocalFile();
     return path.endsWith(QStringLiteral(".pbn"), Qt::CaseInsensitive) ? path : QString();
+}
+
+// A message box whose text, which may hold a file's name or lines, is never taken for markup.
+void showMessage(QWidget* parent, QMessageBox::Icon icon, const QString& text) {
+    QMessageBox box(icon, parent->windowTitle(), text, QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text) {
@@ -151,12 +156,15 @@ void Quillotan::convertFile(const std::filesystem::path& path) {
     // Absolute, but with its .. kept: the system resolves them after the links before them.
     std::error_code failed;
     const std::filesystem::path source = std::filesystem::absolute(path, failed);
-    const auto outputs = conversion::outputPaths(source);
-    std::vector<std::string> findings;
-    std::vector<std::filesystem::path> written(outputs.begin(), outputs.end());
-    QString error;
+    std::vector<std::filesystem::path> written;
+    QString error, warning;
     try {
-        findings = conversion::convert(source, m_clock);
+        const auto result = conversion::convert(source, m_clock);
+        written.assign(result.outputs.begin(), result.outputs.end());
+        // The files are written; what looks wrong in the deals is the director's to judge.
+        if (!result.findings.empty()) {
+            warning = QString::fromStdString(conversion::findingsText(result.findings));
+        }
         QSettings().setValue(QLatin1String(kLastFolderKey), toQString(source.parent_path()));
     } catch (const conversion::ConversionError& failure) {
         // The run's own error says what was wrong, where, and which files were written.
@@ -169,15 +177,12 @@ void Quillotan::convertFile(const std::filesystem::path& path) {
     };
     TxtSource->setText(shown(source));
     for (std::size_t i = 0; i < TxtLin.size(); ++i) {
-        const bool done = std::find(written.begin(), written.end(), outputs[i]) != written.end();
-        TxtLin[i]->setText(done ? shown(outputs[i]) : QString());
+        TxtLin[i]->setText(i < written.size() ? shown(written[i]) : QString());
     }
     if (!error.isEmpty()) {
-        QMessageBox::critical(this, windowTitle(), error);
-    } else if (!findings.empty()) {
-        // The files are written; what looks wrong in the deals is the director's to judge.
-        QMessageBox::warning(this, windowTitle(),
-                             QString::fromStdString(conversion::findingsText(findings)));
+        showMessage(this, QMessageBox::Critical, error);
+    } else if (!warning.isEmpty()) {
+        showMessage(this, QMessageBox::Warning, warning);
     }
 }
 

@@ -1,32 +1,71 @@
 // The page's entry into the conversion core, compiled to WebAssembly: one call converts a
-// source that the page has put into the module's in-memory file system, with the page's clock.
+// source that the page has put into the module's in-memory file system, with the page's clock,
+// and answers in JSON, which the page reads as it is.
 
 #include "conversion_run.h"
+#include "display_text.h"
+#include "version.h"
 
+#include <cstdio>
 #include <emscripten.h>
 #include <string>
+#include <string_view>
 
 namespace {
 
 std::string answer;  // the last call's, kept until the next call
 
+// A JSON string: quotes, backslashes and control characters escaped.
+std::string json(std::string_view text) {
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            quoted += escaped;
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + '"';
+}
+
 }  // namespace
 
 // Converts source (a path in the module's file system) with date and time as the header's
-// timestamp. The answer, a line each: "ok", the four files written, then what looks wrong in
-// the deals; or "error", then the run's whole message.
+// timestamp. The answer: {"source": the name as shown, "files": [{"path": the name in the
+// file system, "shown": as shown}, four of them], "warning": the findings' text, or ""}; or
+// {"source": ..., "error": the message's first two lines}.
 extern "C" EMSCRIPTEN_KEEPALIVE const char* quillotan_convert(const char* source, const char* date,
                                                               const char* time) {
     const conversion::Timestamp stamp{date, time};
+    answer = "{\"source\":" + json(conversion::displayText(source));
     try {
-        const auto findings = conversion::convert(source, [&stamp] { return stamp; });
-        answer = "ok";
-        for (const auto& path : conversion::outputPaths(source)) {
-            answer += "\n" + conversion::pathText(path);
+        const auto result = conversion::convert(source, [&stamp] { return stamp; });
+        std::string files;
+        for (const auto& path : result.outputs) {
+            files += (files.empty() ? "" : ",") + std::string("{\"path\":") +
+                     json(conversion::pathText(path)) +
+                     ",\"shown\":" + json(conversion::displayPath(path)) + "}";
         }
-        for (const auto& line : findings) answer += "\n" + line;
+        const std::string warning =
+            result.findings.empty()
+                ? std::string()
+                : conversion::findingsText(result.findings, result.findings.size());
+        answer += ",\"files\":[" + files + "],\"warning\":" + json(warning) + "}";
     } catch (const conversion::ConversionError& error) {
-        answer = std::string("error\n") + error.what();
+        answer += ",\"error\":" + json(error.summary()) + "}";
     }
     return answer.c_str();
 }
+
+// The text as the page shows it (a name the core never saw, say).
+extern "C" EMSCRIPTEN_KEEPALIVE const char* quillotan_display(const char* text) {
+    answer = conversion::displayText(text);
+    return answer.c_str();
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE const char* quillotan_version() { return conversion::kVersion; }

@@ -18,7 +18,8 @@
   }
 
   // Runs the core on the file's bytes in a folder of its own, which is removed afterwards.
-  // Returns the core's answer: ok, the four names, the findings; or error and the message.
+  // Returns the core's answer (the source's name as shown; the four files, each with its name
+  // and as shown, and the warning; or the error), with each file's bytes.
   function run(name, bytes) {
     const fs = core.FS;
     const folder = `/run${++runs}`;
@@ -26,13 +27,10 @@
     fs.chdir(folder);
     try {
       fs.writeFile(name, bytes);
-      const [status, ...lines] = core
-        .ccall("quillotan_convert", "string", ["string", "string", "string"],
-          [name, ...timestamp(new Date())])
-        .split("\n");
-      if (status !== "ok") return { error: lines.slice(0, 2).join("\n") };
-      const files = lines.slice(0, 4).map((file) => ({ name: file, bytes: fs.readFile(file) }));
-      return { files, findings: lines.slice(4) };
+      const answer = JSON.parse(core.ccall("quillotan_convert", "string",
+        ["string", "string", "string"], [name, ...timestamp(new Date())]));
+      for (const file of answer.files ?? []) file.bytes = fs.readFile(file.path);
+      return answer;
     } finally {
       for (const file of fs.readdir(folder)) if (file !== "." && file !== "..") fs.unlink(file);
       fs.chdir("/");
@@ -40,36 +38,39 @@
     }
   }
 
-  function link(name, blob) {
+  // A name as the page shows it: escaped as the core escapes it.
+  const shown = (text) => core.ccall("quillotan_display", "string", ["string"], [text]);
+
+  function link(name, text, blob) {
     const a = document.createElement("a");
     a.href = URL.createObjectURL(blob);
     a.download = name;
-    a.textContent = name;
+    a.textContent = text;
     saved.push(a.href);
     return a;
   }
 
   function show(name, answer) {
-    $("source").textContent = `Source file: ${name}`;
+    $("source").textContent = answer.source ? `Source file: ${answer.source}` : "";
     $("alert").textContent = answer.error || "";
     const status = $("status");
-    status.className = answer.files && answer.findings.length === 0 ? "done" : "";
+    status.className = answer.files && !answer.warning ? "done" : "";
     status.textContent = !answer.files ? ""
-      : answer.findings.length === 0 ? `${name} was converted: the four LIN files are below.`
-        : ["The four LIN files were written, but some deals look wrong:", ...answer.findings]
-          .join("\n");
+      : answer.warning || `${answer.source} was converted: the four LIN files are below.`;
     const list = $("links");
     list.replaceChildren();
     $("result").hidden = !answer.files;
     if (!answer.files) return;
     for (const file of answer.files) {
       const item = document.createElement("li");
-      item.append(link(file.name, new Blob([file.bytes], { type: "application/octet-stream" })));
+      item.append(link(file.path, file.shown,
+        new Blob([file.bytes], { type: "application/octet-stream" })));
       list.append(item);
     }
     $("zip").onclick = () => {
-      const entries = Object.fromEntries(answer.files.map((file) => [file.name, file.bytes]));
-      link(`${name.replace(/\.[^.]*$/, "")}_lin.zip`, new Blob([fflate.zipSync(entries)])).click();
+      const entries = Object.fromEntries(answer.files.map((file) => [file.path, file.bytes]));
+      const zip = `${name.replace(/\.[^.]*$/, "")}_lin.zip`;
+      link(zip, shown(zip), new Blob([fflate.zipSync(entries)])).click();
     };
   }
 
@@ -80,7 +81,8 @@
     try {
       answer = run(file.name, bytes);
     } catch (error) {
-      answer = { error: `Could not convert ${file.name}.\n${error.message || error}` };
+      answer = { source: shown(file.name),
+        error: `Could not convert ${shown(file.name)}.\n${shown(String(error.message || error))}` };
     }
     show(file.name, answer);
   }
