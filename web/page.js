@@ -1,45 +1,36 @@
-// The page: hands a picked or dropped PBN file to the conversion core (quillotan.js, the core
-// as WebAssembly) in a fresh in-memory folder, then offers the four LIN files it wrote as
-// downloads, one by one or as one ZIP (fflate.js). Nothing leaves the browser.
+// The page: hands a picked, dropped or launched PBN file to the conversion core, which runs in
+// a worker made from the core's text in this page (so that the page is one file that works
+// from disk), then offers the four LIN files it wrote as downloads, one by one or as one ZIP
+// (fflate). Nothing leaves the browser. Hosted, it is also an installable app that works
+// offline and opens .pbn files.
 "use strict";
 
 (() => {
   const $ = (id) => document.getElementById(id);
-  let core = null;
-  let runs = 0;
+  const hosted = location.protocol === "https:" || location.protocol === "http:";
+  let worker = null;
+  let picks = 0; // the newest pick's number: only its answer is shown
+  let newest = { name: "", note: "" };
   let saved = []; // the blob: addresses of the files on offer
+
+  // A browser language that Intl takes, else English: "C", say, is no language tag.
+  function monthNames() {
+    for (const language of [navigator.language, ...(navigator.languages ?? []), "en"]) {
+      try {
+        return new Intl.DateTimeFormat(language, { month: "short" });
+      } catch {
+        // the next one
+      }
+    }
+    return null;
+  }
 
   // The header's timestamp from the browser's clock, the month in the browser's language.
   function timestamp(now) {
-    const month = new Intl.DateTimeFormat(navigator.language, { month: "short" }).format(now);
     const two = (n) => String(n).padStart(2, "0");
-    return [`${now.getDate()} ${month} ${now.getFullYear()}`,
+    return [`${now.getDate()} ${monthNames().format(now)} ${now.getFullYear()}`,
       `${two(now.getHours())}:${two(now.getMinutes())}`];
   }
-
-  // Runs the core on the file's bytes in a folder of its own, which is removed afterwards.
-  // Returns the core's answer (the source's name as shown; the four files, each with its name
-  // and as shown, and the warning; or the error), with each file's bytes.
-  function run(name, bytes) {
-    const fs = core.FS;
-    const folder = `/run${++runs}`;
-    fs.mkdir(folder);
-    fs.chdir(folder);
-    try {
-      fs.writeFile(name, bytes);
-      const answer = JSON.parse(core.ccall("quillotan_convert", "string",
-        ["string", "string", "string"], [name, ...timestamp(new Date())]));
-      for (const file of answer.files ?? []) file.bytes = fs.readFile(file.path);
-      return answer;
-    } finally {
-      for (const file of fs.readdir(folder)) if (file !== "." && file !== "..") fs.unlink(file);
-      fs.chdir("/");
-      fs.rmdir(folder);
-    }
-  }
-
-  // A name as the page shows it: escaped as the core escapes it.
-  const shown = (text) => core.ccall("quillotan_display", "string", ["string"], [text]);
 
   function link(name, text, blob) {
     const a = document.createElement("a");
@@ -50,13 +41,22 @@
     return a;
   }
 
-  function show(name, answer) {
+  function busy(on) {
+    $("drop").setAttribute("aria-busy", String(on));
+    document.body.classList.toggle("busy", on);
+  }
+
+  // Shows an answer of the core: the source, then the error, or the warning and the files.
+  function show(name, answer, note = "") {
+    for (const address of saved.splice(0)) URL.revokeObjectURL(address);
+    busy(false);
     $("source").textContent = answer.source ? `Source file: ${answer.source}` : "";
     $("alert").textContent = answer.error || "";
     const status = $("status");
     status.className = answer.files && !answer.warning ? "done" : "";
-    status.textContent = !answer.files ? ""
-      : answer.warning || `${answer.source} was converted: the four LIN files are below.`;
+    status.textContent = !answer.files ? note
+      : [note, answer.warning || `${answer.source} was converted: the four LIN files are below.`]
+        .filter(Boolean).join("\n");
     const list = $("links");
     list.replaceChildren();
     $("result").hidden = !answer.files;
@@ -70,21 +70,60 @@
     $("zip").onclick = () => {
       const entries = Object.fromEntries(answer.files.map((file) => [file.path, file.bytes]));
       const zip = `${name.replace(/\.[^.]*$/, "")}_lin.zip`;
-      link(zip, shown(zip), new Blob([fflate.zipSync(entries)])).click();
+      link(zip, zip, new Blob([fflate.zipSync(entries)])).click();
     };
   }
 
-  async function convert(file) {
-    for (const address of saved.splice(0)) URL.revokeObjectURL(address);
-    const bytes = new Uint8Array(await file.arrayBuffer());
-    let answer;
-    try {
-      answer = run(file.name, bytes);
-    } catch (error) {
-      answer = { source: shown(file.name),
-        error: `Could not convert ${shown(file.name)}.\n${shown(String(error.message || error))}` };
-    }
-    show(file.name, answer);
+  // Hands the file to the core; note: a line shown above the answer. bytes: the file's bytes
+  // as the page read them, after the worker could not read the file itself.
+  function convert(file, note = "", bytes = null) {
+    if (!worker) return;
+    busy(true);
+    $("status").className = "";
+    $("status").textContent = "Converting…";
+    newest = { file, name: file.name, note, copied: Boolean(bytes) };
+    performance.mark("quillotan-pick");
+    const [date, time] = timestamp(new Date());
+    const source = bytes ? { name: file.name, bytes } : { file };
+    worker.postMessage({ id: ++picks, source, date, time }, bytes ? [bytes] : []);
+  }
+
+  // The module needs WebAssembly with exception handling: a tiny module with try and
+  // catch_all tells whether the browser has it.
+  function missing() {
+    if (typeof WebAssembly !== "object") return "WebAssembly";
+    const tryCatch = Uint8Array.of(0, 97, 115, 109, 1, 0, 0, 0, 1, 4, 1, 96, 0, 0, 3, 2, 1, 0,
+      10, 8, 1, 6, 0, 6, 64, 25, 11, 11);
+    return WebAssembly.validate(tryCatch) ? "" : "WebAssembly exception handling";
+  }
+
+  function failed(what) {
+    $("alert").textContent = `This page cannot convert files in this browser: it lacks ${what}. ` +
+      "It works in Chrome and Edge 95, Firefox 100, Safari 15.2, or any later version.";
+  }
+
+  function start() {
+    const lacking = missing();
+    if (lacking) return failed(lacking);
+    const core = new Blob([$("core").textContent], { type: "text/javascript" });
+    worker = new Worker(URL.createObjectURL(core));
+    worker.onerror = () => failed("a part the conversion needs");
+    worker.onmessage = ({ data }) => {
+      if (data.failed) return failed(`a part the conversion needs (${data.failed})`);
+      if (data.version) {
+        $("version").textContent = data.version;
+        $("pick").disabled = false;
+        document.body.dataset.ready = "true";
+        performance.mark("quillotan-ready");
+      } else if (data.id === picks && data.answer.unreadable && !newest.copied) {
+        const { file, note } = newest;
+        file.arrayBuffer().then((bytes) => convert(file, note, bytes),
+          () => data.id === picks && show(file.name, data.answer, note));
+      } else if (data.id === picks) {
+        show(newest.name, data.answer, newest.note);
+        performance.measure("quillotan-conversion", "quillotan-pick");
+      }
+    };
   }
 
   $("pick").addEventListener("change", (event) => {
@@ -92,17 +131,18 @@
     event.target.value = "";
   });
 
+  // A file may be dropped anywhere in the window.
   const zone = $("drop");
-  zone.addEventListener("dragover", (event) => {
+  document.addEventListener("dragover", (event) => {
     event.preventDefault();
     zone.classList.add("over");
   });
-  zone.addEventListener("dragleave", () => zone.classList.remove("over"));
-  zone.addEventListener("drop", (event) => {
+  document.addEventListener("dragleave", () => zone.classList.remove("over"));
+  document.addEventListener("drop", (event) => {
     event.preventDefault();
     zone.classList.remove("over");
     const files = event.dataTransfer.files;
-    if (!core) return;
+    if (!worker) return;
     if (files.length === 1 && /\.pbn$/i.test(files[0].name)) {
       convert(files[0]);
     } else {
@@ -110,9 +150,16 @@
     }
   });
 
-  Quillotan().then((module) => {
-    core = module;
-    $("pick").disabled = false;
-    document.body.dataset.ready = "true";
-  });
+  // Hosted and installed: offline through the service worker, and .pbn files opened with the
+  // app ("Open with") arrive through the launch queue.
+  window.quillotanLaunch = async ({ files }) => {
+    if (!files.length) return;
+    convert(await files[0].getFile(), files.length > 1
+      ? `${files.length} files were opened: only the first is converted.` : "");
+  };
+  if (hosted) {
+    navigator.serviceWorker?.register("sw.js");
+    window.launchQueue?.setConsumer(window.quillotanLaunch);
+  }
+  start();
 })();

@@ -1,0 +1,25 @@
+// The installed app's service worker: every file of the page in one cache, named for the
+// build (its version and a hash of its files), so that the page works offline. A new build
+// takes over at once and drops the older caches: it reaches the user on the next load.
+"use strict";
+
+const cache = "quillotan-@VERSION@-@HASH@";
+const files = ["./", "index.html", "manifest.webmanifest", "icon-192.png", "icon-512.png",
+  "icon-maskable-512.png"];
+
+self.addEventListener("install", (event) => {
+  self.skipWaiting();
+  event.waitUntil(caches.open(cache).then((open) =>
+    open.addAll(files.map((file) => new Request(file, { cache: "reload" })))));
+});
+
+self.addEventListener("activate", (event) => {
+  event.waitUntil(caches.keys()
+    .then((keys) => Promise.all(keys.filter((key) => key !== cache).map((key) => caches.delete(key))))
+    .then(() => self.clients.claim()));
+});
+
+self.addEventListener("fetch", (event) => {
+  event.respondWith(caches.match(event.request, { ignoreSearch: true })
+    .then((hit) => hit ?? fetch(event.request)));
+});

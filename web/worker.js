@@ -1,0 +1,56 @@
+// The conversion core in a worker of the page, so that the page stays responsive: the core
+// (quillotan.js, with its WebAssembly as base64 in quillotanWasm before this script) reads a
+// picked file through WORKERFS, in slices and only as far as its 24th board, and writes the
+// four LIN files into its in-memory file system, whose bytes go back to the page.
+"use strict";
+
+let core = null;
+let runs = 0;
+
+const display = (text) => core.ccall("quillotan_display", "string", ["string"], [text]);
+
+// Converts the file in a folder of its own, beside a link to the file, and removes both; or,
+// from bytes the page read itself, a copy of them.
+function convert({ file, name = file.name, bytes }, date, time) {
+  const fs = core.FS;
+  const folder = `/run${++runs}`;
+  fs.mkdir(`${folder}.in`);
+  if (file) fs.mount(fs.filesystems.WORKERFS, { files: [file] }, `${folder}.in`);
+  fs.mkdir(folder);
+  fs.chdir(folder);
+  try {
+    if (file) {
+      new FileReaderSync().readAsArrayBuffer(file.slice(0, 1)); // throws when it cannot be read
+      fs.symlink(`${folder}.in/${name}`, name);
+    } else {
+      fs.writeFile(name, new Uint8Array(bytes));
+    }
+    const answer = JSON.parse(core.ccall("quillotan_convert", "string",
+      ["string", "string", "string"], [name, date, time]));
+    for (const output of answer.files ?? []) output.bytes = fs.readFile(output.path);
+    return answer;
+  } catch (error) {
+    // The browser could not read the file here: removed since it was picked, too large for
+    // it, or (WebKit, from disk) not to be read by a worker; the page may try the bytes itself.
+    return { unreadable: true, source: display(name), error: `Could not convert ${display(name)}.\n` +
+      `The file cannot be read (${display(String(error.name || error))}): it may have been ` +
+      "moved or removed since it was picked, or be too large for this browser." };
+  } finally {
+    for (const name of fs.readdir(folder)) if (name !== "." && name !== "..") fs.unlink(name);
+    fs.chdir("/");
+    fs.rmdir(folder);
+    if (file) fs.unmount(`${folder}.in`);
+    fs.rmdir(`${folder}.in`);
+  }
+}
+
+Quillotan({ wasmBinary: Uint8Array.from(atob(quillotanWasm), (c) => c.charCodeAt(0)) })
+  .then((module) => {
+    core = module;
+    postMessage({ version: core.ccall("quillotan_version", "string", [], []) });
+  }, (error) => postMessage({ failed: String(error) }));
+
+onmessage = ({ data: { id, source, date, time } }) => {
+  const answer = convert(source, date, time);
+  postMessage({ id, answer }, (answer.files ?? []).map((output) => output.bytes.buffer));
+};
