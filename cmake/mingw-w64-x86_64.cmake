@@ -14,8 +14,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# The MinGW runtime (libgcc, libstdc++, winpthread) inside each executable: no DLLs beside it.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# The MinGW runtime (libgcc, libstdc++, winpthread) inside each executable: no DLLs beside it;
+# no link time in the executable's header, so that every build gives the same bytes.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -Wl,--no-insert-timestamp")
 
 # ctest runs the Windows executables under wine (Debian's wine launcher with wine64), quietly.
 find_program(QUILLOTAN_WINE NAMES wine)
