@@ -1,5 +1,5 @@
 // Puts the page together, for the page's CMake build (web/CMakeLists.txt):
-//   node tools/bundle-page.mjs WEB_SOURCES CORE_JS CORE_WASM FFLATE_JS VERSION HOSTED_FOLDER ONE_FILE
+//   node web/bundle.mjs WEB_SOURCES CORE_JS CORE_WASM FFLATE_JS VERSION HOSTED_FOLDER ONE_FILE
 // ONE_FILE is the whole page in one HTML file: the core (its script and its WebAssembly as
 // base64, with the worker's script), fflate, the page's script and style, all inline, under a
 // policy that allows those inline scripts and that style by their hashes, WebAssembly, and a
