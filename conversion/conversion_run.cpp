@@ -4,6 +4,7 @@
 #include "display_text.h"
 #include "fault.h"
 #include "lin_record.h"
+#include "os.h"
 #include "output_file.h"
 #include "pbn_reader.h"
 
@@ -174,13 +175,8 @@ FaultPlace Run::placeOf(const Fault* fault) const {
 OutputPaths outputPaths(const fs::path& source) {
     static constexpr std::array<const char*, kOutputFiles> kSuffixes = {"_1-6.lin", "_7-12.lin",
                                                                         "_13-18.lin", "_19-24.lin"};
-    fs::path base = source;
-#ifdef _WIN32
-    // Windows drops the trailing dots and spaces of a name when it opens the file.
-    auto name = base.filename().native();
-    while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
-    base.replace_filename(name);
-#endif
+    // As the system opens it: Windows drops the trailing dots and spaces of a name.
+    fs::path base = os::openedName(source);
     base.replace_extension();
     OutputPaths paths;
     for (int i = 0; i < kOutputFiles; ++i) paths[i] = fs::path(base) += kSuffixes[i];

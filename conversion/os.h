@@ -5,7 +5,9 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
+#include <string>
 
 namespace conversion::os {
 
@@ -34,6 +36,19 @@ enum class Holder {
     OtherInStickyFolder,  // another user's in a folder that lets only the owner replace it
 };
 Holder holderOf(const std::filesystem::path& file);
+
+// The name a file is opened by: on Windows, the name less its trailing dots and spaces,
+// which Windows drops.
+std::filesystem::path openedName(const std::filesystem::path& name);
+
+// The device the file's name names, in upper case, or an empty path for a file (Windows: CON,
+// PRN, AUX, NUL, COM1-9 and LPT1-9, with any extension).
+std::filesystem::path deviceOf(const std::filesystem::path& file);
+
+// The moment in local time, and its month's abbreviation in the user's language as the
+// system names it; empty where the system leaves that to the C++ locale.
+std::tm localTime(std::time_t moment);
+std::string monthName(const std::tm& moment);
 
 // Removes the file now; safe to call from a signal handler.
 void removeNow(const std::filesystem::path::value_type* path) noexcept;

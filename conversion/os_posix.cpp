@@ -63,6 +63,18 @@ Holder holderOf(const std::filesystem::path& file) {
                : Holder::Other;
 }
 
+std::filesystem::path openedName(const std::filesystem::path& name) { return name; }
+
+std::filesystem::path deviceOf(const std::filesystem::path&) { return {}; }
+
+std::tm localTime(std::time_t moment) {
+    std::tm local{};
+    localtime_r(&moment, &local);
+    return local;
+}
+
+std::string monthName(const std::tm&) { return {}; }
+
 void removeNow(const char* path) noexcept { ::unlink(path); }
 
 void onInterrupt(void (*cleanup)() noexcept) {

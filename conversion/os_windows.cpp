@@ -1,6 +1,7 @@
 #include "os.h"
 
 #include <cerrno>
+#include <cwctype>
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -59,6 +60,47 @@ std::size_t pathLimit() { return 0; }
 
 // The read-only attribute is all Windows shows of a file's permissions here.
 Holder holderOf(const std::filesystem::path&) { return Holder::User; }
+
+std::filesystem::path openedName(const std::filesystem::path& name) {
+    std::wstring text = name.filename().native();
+    while (!text.empty() && (text.back() == L'.' || text.back() == L' ')) text.pop_back();
+    return std::filesystem::path(name).replace_filename(text);
+}
+
+std::filesystem::path deviceOf(const std::filesystem::path& file) {
+    std::wstring stem = file.filename().native();
+    stem = stem.substr(0, stem.find(L'.'));
+    while (!stem.empty() && stem.back() == L' ') stem.pop_back();
+    for (auto& c : stem) c = static_cast<wchar_t>(towupper(c));
+    const bool numbered = stem.size() == 4 &&
+                          (stem.starts_with(L"COM") || stem.starts_with(L"LPT")) &&
+                          stem[3] >= L'1' && stem[3] <= L'9';
+    const bool device =
+        numbered || stem == L"CON" || stem == L"PRN" || stem == L"AUX" || stem == L"NUL";
+    return device ? std::filesystem::path(stem) : std::filesystem::path();
+}
+
+std::tm localTime(std::time_t moment) {
+    std::tm local{};
+    localtime_s(&local, &moment);
+    return local;
+}
+
+// The C++ library here knows the "C" locale only; Windows itself knows the user's.
+std::string monthName(const std::tm& moment) {
+    SYSTEMTIME day{};
+    day.wYear = static_cast<WORD>(moment.tm_year + 1900);
+    day.wMonth = static_cast<WORD>(moment.tm_mon + 1);
+    day.wDay = static_cast<WORD>(moment.tm_mday);
+    wchar_t wide[32];
+    const int length =
+        GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &day, L"MMM", wide, 32, nullptr);
+    char utf8[128];
+    const int size = length > 1 ? WideCharToMultiByte(CP_UTF8, 0, wide, length - 1, utf8,
+                                                      sizeof utf8, nullptr, nullptr)
+                                : 0;
+    return std::string(utf8, static_cast<std::size_t>(size > 0 ? size : 0));
+}
 
 void removeNow(const wchar_t* path) noexcept { DeleteFileW(path); }
 

@@ -2,6 +2,7 @@
 
 #include "display_text.h"
 #include "fault.h"
+#include "os.h"
 #include "utf8.h"
 
 #include <algorithm>
@@ -32,19 +33,9 @@ int utf16WithoutMark(std::string_view start) {
 }  // namespace
 
 PbnSource::PbnSource(const std::filesystem::path& path) {
-#ifdef _WIN32
-    // CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices, with any extension.
-    std::wstring stem = path.filename().native();
-    stem = stem.substr(0, stem.find(L'.'));
-    while (!stem.empty() && stem.back() == L' ') stem.pop_back();
-    for (auto& c : stem) c = static_cast<wchar_t>(towupper(c));
-    const bool numbered = stem.size() == 4 &&
-                          (stem.starts_with(L"COM") || stem.starts_with(L"LPT")) &&
-                          stem[3] >= L'1' && stem[3] <= L'9';
-    if (numbered || stem == L"CON" || stem == L"PRN" || stem == L"AUX" || stem == L"NUL") {
-        throw Fault("the source is named for a device (" + pathText(stem) + "), not a file");
+    if (const auto device = os::deviceOf(path); !device.empty()) {
+        throw Fault("the source is named for a device (" + pathText(device) + "), not a file");
     }
-#endif
     std::error_code error;
     const auto status = std::filesystem::status(path, error);
     if (status.type() == std::filesystem::file_type::not_found) {

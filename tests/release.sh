@@ -26,7 +26,7 @@ lintian --fail-on error,warning "dist/quillotan_${v}_amd64.deb"
 dpkg -i "dist/quillotan_${v}_amd64.deb" >/dev/null
 files=$(dpkg-query -L quillotan)
 [ "$(quillotan-convert --version)" = "quillotan-convert $v" ] || fail "--version"
-gio mime text/x-pbn | grep -q quillotan.desktop || fail "text/x-pbn does not name quillotan.desktop"
+gio mime text/x-pbn | grep quillotan.desktop >/dev/null || fail "text/x-pbn does not name quillotan.desktop"
 dpkg -r quillotan >/dev/null
 for file in $files; do [ -f "$file" ] && fail "left behind: $file"; done
 
