@@ -2,12 +2,13 @@
 # The release as a maintainer makes it: tools/release in two clones of the commit, in folders
 # of other names and lengths, at other times, gives the same SHA256SUMS; the page files are the
 # build's; the Debian package is lintian-clean, installs, works, names its desktop entry for
-# text/x-pbn and uninstalls leaving nothing; the Windows ZIP, unpacked into a fresh folder,
+# text/x-pbn, which PBN files get by their name whatever they start with (%, or [Event " as
+# chess files do), and uninstalls leaving nothing; the Windows ZIP, unpacked into a fresh folder,
 # converts under wine with no search path set. Needs root. $1: the checkout.
 set -euo pipefail
 top=$(cd "$1" && pwd)
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEPREFIX=${WINEPREFIX:-$work/wine}
 for clone in "$work/a" "$work/another folder/b"; do
@@ -27,6 +28,10 @@ dpkg -i "dist/quillotan_${v}_amd64.deb" >/dev/null
 files=$(dpkg-query -L quillotan)
 [ "$(quillotan-convert --version)" = "quillotan-convert $v" ] || fail "--version"
 gio mime text/x-pbn | grep quillotan.desktop >/dev/null || fail "text/x-pbn does not name quillotan.desktop"
+cp tests/cases/bigdeal2_24/deals.pbn "$work/percent.pbn" && cp tests/cases/dealer_export_24/deals.pbn "$work/EVENT.PBN"
+for file in percent.pbn EVENT.PBN; do
+    gio info -a standard::content-type "$work/$file" | grep 'content-type: text/x-pbn$' >/dev/null || fail "$file"
+done
 dpkg -r quillotan >/dev/null
 for file in $files; do [ -f "$file" ] && fail "left behind: $file"; done
 

@@ -4,7 +4,7 @@
 // from a local server. Then the app's own checks in Chromium: installable, .pbn files, offline,
 // a new build taking over, files opened with it. The bytes behind a link are read from its
 // blob in the page (no download, no request, the policy unchanged).
-// node page.mjs BUILD_FOLDER   (WebKit needs an X server: xvfb-run; QUILLOTAN_SCREENSHOT=FILE)
+// node page.mjs BUILD_FOLDER   (WebKit needs an X server: xvfb-run)
 import assert from "node:assert/strict";
 import fs from "node:fs";
 import os from "node:os";
@@ -43,7 +43,6 @@ async function until(page, done) {
   }
   throw new Error(`the page did not settle: ${JSON.stringify(await page.run(() => window.shown()))}`);
 }
-const blank = (page) => page.run(() => { document.getElementById("source").textContent = ""; });
 
 // The one list of checks, in any engine, at url.
 async function checks(page, url) {
@@ -81,7 +80,6 @@ async function checks(page, url) {
   });
 
   // A file that fails: the window's first two lines, and no file on offer.
-  await blank(page);
   await page.pick(path.join(cases, "bigdeal_14", "deals.pbn"));
   state = await until(page, (s) => s.alert);
   assert.equal(state.alert, "Could not convert deals.pbn.\nThe source ends after board 14; a hand-record file must hold 24 boards.");
