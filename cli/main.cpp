@@ -121,10 +121,10 @@ int main(int argc, char** argv) {
         // A second source with the same four outputs would silently replace the first's: the
         // same file where the earlier one exists, else the same name.
         const auto first = conversion::outputPaths(file)[0];
+        const auto key = outputKey(first);
         const auto same = std::find_if(done.begin(), done.end(), [&](const Converted& earlier) {
             std::error_code error;
-            return std::filesystem::equivalent(first, earlier.output, error) ||
-                   outputKey(first) == earlier.key;
+            return std::filesystem::equivalent(first, earlier.output, error) || key == earlier.key;
         });
         if (same != done.end()) {
             std::cerr << "Could not convert " << shown << ".\nIts output files are those of "
