@@ -61,13 +61,12 @@ TEST_P(CaseTest, GivesTheExpectedFiles) {
     if (fs::exists(expected / "before")) fs::copy(expected / "before", work.path);
 
     std::map<std::string, std::string> got;
-    try {
+    const auto error = messageOf([&] {
         for (const auto& finding : convert(source, fixedClock).findings) {
             got["findings.txt"] += findingLine(finding) + "\n";
         }
-    } catch (const ConversionError& error) {
-        got["error.txt"] = error.what();
-    }
+    });
+    if (!error.empty()) got["error.txt"] = error;
     got.merge(filesOf(work.path, folder, source));
     if (std::getenv("QUILLOTAN_UPDATE_CASES")) {
         for (const auto& [name, bytes] : got) {

@@ -29,6 +29,8 @@ expect 0 "${good//good/checks}" $'checks.pbn:\nThe four LIN files were written, 
 expect 2 "" "Usage: quillotan-convert [[]-z] FILE.pbn...*"
 expect 2 "" "quillotan-convert: no file name given*" good.pbn ""
 expect 2 "" "quillotan-convert: unknown option --bogus*" --bogus good.pbn
+cp good.pbn ./-z.pbn
+expect 0 "${good//good/-z}" "" -- -z.pbn
 expect 0 "$(printf 'quillotan-convert %s' "${QUILLOTAN_VERSION:-1.0.0}")" "" --version
 # The same outputs twice in one call, not there before: the second source is refused; a source
 # that wrote nothing blocks nothing; Windows names ignore case.

@@ -35,12 +35,7 @@ using namespace testing_support;
 const fs::path kCases = CASES_DIR;
 
 std::string convertHere(const fs::path& source) {
-    try {
-        convert(source, fixedClock);
-    } catch (const ConversionError& error) {
-        return error.what();
-    }
-    return {};
+    return messageOf([&] { convert(source, fixedClock); });
 }
 
 // A path from UTF-8 text, whatever the platform's narrow encoding.
@@ -167,10 +162,7 @@ void step(const std::string& text, fs::path& folder, const std::string& source) 
     found->second(step);
 }
 
-struct Row {
-    std::vector<std::string> cells;  // name, platform, source, steps, message, left, checks
-};
-void PrintTo(const Row& row, std::ostream* os) { *os << row.cells[0]; }
+using Row = std::vector<std::string>;  // name, platform, source, steps, message, left, checks
 
 std::vector<std::string> split(const std::string& text, char separator) {
     std::vector<std::string> parts;
@@ -186,7 +178,7 @@ std::vector<std::string> split(const std::string& text, char separator) {
 class FaultTest : public testing::TestWithParam<Row> {};
 
 TEST_P(FaultTest, SaysWhatAndLeavesNoPartialFile) {
-    const auto& row = GetParam().cells;
+    const auto& row = GetParam();
     TempDir dir;
     fs::path folder = dir.path;
 #ifndef _WIN32
@@ -244,13 +236,13 @@ std::vector<Row> rows() {
         auto cells = split(line, '|');
         cells.resize(7);
         if (!line.starts_with('#') && here.find(" " + cells[1] + " ") != here.npos)
-            rows.push_back({cells});
+            rows.push_back(cells);
     }
     return rows;
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, FaultTest, testing::ValuesIn(rows()),
-                         [](const auto& info) { return info.param.cells[0]; });
+                         [](const auto& info) { return info.param[0]; });
 
 }  // namespace
 }  // namespace conversion

