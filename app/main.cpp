@@ -1,31 +1,50 @@
-#include "interrupt_cleanup.h"
 #include "path_text.h"
 #include "quillotan.h"
-#include "version.h"
+#include "quillotan/interrupt_cleanup.h"
+#include "quillotan/version.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFile>
 #include <QTimer>
 
-// quillotan [FILE.pbn]: the window; a file named on the command line is converted at once,
-// as if it had been picked in the dialog.
-int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Quillotan"));
-    QApplication::setApplicationName(QStringLiteral("quillotan"));
-    QApplication::setApplicationVersion(QString::fromLatin1(conversion::kVersion));
-    QApplication::setDesktopFileName(QStringLiteral("quillotan"));
+#include <cstring>
 
-    QCommandLineParser options;
+namespace {
+
+void describe(QCoreApplication& app, QCommandLineParser& options) {
+    QCoreApplication::setOrganizationName(QStringLiteral("Quillotan"));
+    QCoreApplication::setApplicationName(QStringLiteral("quillotan"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(conversion::kVersion));
     options.setApplicationDescription(
-        QStringLiteral("Splits a 24-board PBN hand record into four LIN files of six boards."));
+        QStringLiteral("Splits a PBN hand record into LIN files: by default 24 boards into four "
+                       "files of six. The window sets the shape of the set."));
     options.addHelpOption();
     options.addVersionOption();
     options.addPositionalArgument(QStringLiteral("file"),
                                   QStringLiteral("A PBN file to convert at once."),
                                   QStringLiteral("[FILE.pbn]"));
     options.process(app);
+}
+
+}  // namespace
+
+// quillotan [FILE.pbn]: the window; a file named on the command line is converted at once,
+// as if it had been picked in the dialog.
+int main(int argc, char* argv[]) {
+    // --help and --version are answered without a display.
+    for (int i = 1; i < argc; ++i) {
+        for (const char* option : {"-h", "--help", "-v", "--version", "-?", "--help-all"}) {
+            if (std::strcmp(argv[i], option) != 0) continue;
+            QCoreApplication app(argc, argv);
+            QCommandLineParser options;
+            describe(app, options);
+        }
+    }
+    QApplication app(argc, argv);
+    QCommandLineParser options;
+    describe(app, options);
+    QApplication::setDesktopFileName(QStringLiteral("quillotan"));
 
     Quillotan window;
     window.show();

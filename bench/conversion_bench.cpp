@@ -5,12 +5,12 @@
 //   run with 100 MB tail / whole run  <= 1.2   (only the first 24 boards are read)
 //   peak heap of both runs the same   (independent of the source's size)
 
-#include "conversion_run.h"
 #include "deal_check.h"
 #include "heap_counter.h"
 #include "lin_record.h"
 #include "output_file.h"
 #include "pbn_reader.h"
+#include "quillotan/conversion_run.h"
 #include "test_support.h"
 
 #include <benchmark/benchmark.h>

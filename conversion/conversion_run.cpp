@@ -1,13 +1,15 @@
-#include "conversion_run.h"
+#include "quillotan/conversion_run.h"
 
 #include "deal_check.h"
-#include "display_text.h"
 #include "fault.h"
 #include "lin_record.h"
 #include "os.h"
 #include "output_file.h"
 #include "pbn_reader.h"
+#include "quillotan/display_text.h"
+#include "run_hook.h"
 
+#include <algorithm>
 #include <new>
 #include <optional>
 
@@ -17,7 +19,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::size_t kPreambleLines = 8;  // at most, in the header
+constexpr std::size_t kPreambleLines = 8;        // at most, in the header
+constexpr std::uint64_t kLookAhead = 64 * 1024;  // bytes read past the set for a further board
 
 // A header line holds one line whatever the text holds: its line ends are written escaped.
 std::string oneLine(std::string_view text) {
@@ -37,7 +40,8 @@ std::string joined(const std::vector<std::string>& phrases) {
 // fault can be reported with its place.
 class Run {
 public:
-    Run(const fs::path& source, const Clock& clock);
+    Run(const fs::path& source, const Clock& clock, const SetShape& shape,
+        const AfterTemporaryCreated& afterTemporaryCreated);
 
     RunResult execute();
     FaultPlace placeOf(const Fault* fault) const;  // fault: none for a fault of the machine
@@ -48,24 +52,32 @@ private:
     void readPreamble();
     void writeFile(int index);
     void convertBoard(OutputFile& file);
+    std::vector<Finding> findings();
 
     const fs::path& source_;
     const Clock& clock_;
-    const OutputPaths outputs_;
+    const SetShape shape_;
+    const AfterTemporaryCreated& afterTemporaryCreated_;
+    const std::vector<fs::path> outputs_;
     // Comment lines at the top of every output file: the timestamp, the source, then one
     // for each preamble line.
     std::vector<std::string> header_;
     std::optional<PbnReader> reader_;
     RecordState record_;
-    int board_ = 0;            // place in the run of the board being read, 0 between boards
+    int board_ = 0;            // place in the set of the board being read, 0 between boards
     std::vector<Deal> deals_;  // of the boards written, for the checks
-    std::vector<std::vector<std::string>> notes_;              // on each board written
-    std::array<std::optional<fs::perms>, kOutputFiles> keep_;  // of earlier outputs
+    std::vector<std::vector<std::string>> notes_;  // on each board written
+    std::vector<std::optional<fs::perms>> keep_;   // of earlier outputs
     int filesDone_ = 0;
 };
 
-Run::Run(const fs::path& source, const Clock& clock)
-    : source_(source), clock_(clock), outputs_(outputPaths(source)) {}
+Run::Run(const fs::path& source, const Clock& clock, const SetShape& shape,
+         const AfterTemporaryCreated& afterTemporaryCreated)
+    : source_(source),
+      clock_(clock),
+      shape_(shape),
+      afterTemporaryCreated_(afterTemporaryCreated),
+      outputs_(outputPaths(source, shape)) {}
 
 RunResult Run::execute() {
     // Date and time come from one reading of the clock.
@@ -75,40 +87,55 @@ RunResult Run::execute() {
     reader_.emplace(source_);
     checkOutputs();
     readPreamble();
-    deals_.reserve(kBoardsPerRun);
-    notes_.reserve(kBoardsPerRun);
-    for (int index = 0; index < kOutputFiles; ++index) {
+    deals_.reserve(static_cast<std::size_t>(shape_.boards));
+    notes_.reserve(static_cast<std::size_t>(shape_.boards));
+    for (int index = 0; index < shape_.files(); ++index) {
         writeFile(index);
         ++filesDone_;
     }
-    // What the preamble's comments passed over leads the findings.
-    RunResult result{outputs_, {}};
-    for (const auto& note : reader_->preambleNotes()) {
-        result.findings.push_back({0, std::nullopt, displayText(note + ".")});
-    }
+    RunResult result{outputs_, findings()};
     reader_.reset();
+    return result;
+}
+
+// What the preamble's comments passed over, then each board's notes and checks, then whether
+// the source holds more boards than the set.
+std::vector<Finding> Run::findings() {
+    std::vector<Finding> found;
+    for (const auto& note : reader_->preambleNotes()) {
+        found.push_back({0, std::nullopt, displayText(note + ".")});
+    }
     const auto checks = checkDeals(deals_);
     for (std::size_t at = 0; at < deals_.size(); ++at) {
         auto phrases = notes_[at];  // what was guessed or passed over, first
         phrases.insert(phrases.end(), checks[at].begin(), checks[at].end());
         if (phrases.empty()) continue;
-        const int place = static_cast<int>(at) + 1;
-        const std::int16_t number = deals_[at].number;
-        result.findings.push_back({place, number != place ? std::optional(number) : std::nullopt,
-                                   displayText(joined(phrases))});
+        found.push_back(
+            {static_cast<int>(at) + 1, deals_[at].number, displayText(joined(phrases))});
     }
-    return result;
+    if (const auto next = reader_->boardAhead(kLookAhead)) {
+        const int place = shape_.boards + 1;
+        const std::string all = std::to_string(shape_.boards);
+        const bool renumbered = next->number && *next->number != place;
+        found.push_back(
+            {Finding::kWholeSource, next->number,
+             "The source holds more boards after board " + all + " (board " +
+                 std::to_string(place) +
+                 (renumbered ? ", numbered " + std::to_string(*next->number) + "," : "") +
+                 " is next); only the first " + all + " were converted."});
+    }
+    return found;
 }
 
-// Nothing is written unless all four files can be, and no output may be the source itself.
+// Nothing is written unless every file can be, and no output may be the source itself.
 void Run::checkOutputs() {
-    for (int i = 0; i < kOutputFiles; ++i) {
-        keep_[i] = checkReplaceable(outputs_[i]);
+    for (const auto& output : outputs_) {
+        keep_.push_back(checkReplaceable(output));
         // Its replacement would destroy the hand record, through a link or under another
         // name. (A link in an output's place is itself replaced, never its target.)
         std::error_code error;
-        if (!fs::is_symlink(fs::symlink_status(outputs_[i], error)) &&
-            fs::equivalent(source_, outputs_[i], error)) {
+        if (!fs::is_symlink(fs::symlink_status(output, error)) &&
+            fs::equivalent(source_, output, error)) {
             throw Fault("the source is one of its own output files");
         }
     }
@@ -122,15 +149,16 @@ void Run::readPreamble() {
     for (const auto& line : reader_->preamble()) header_.push_back("% " + oneLine(line));
 }
 
+// The file's boards follow one another in the set; the fillers lead the last file.
 void Run::writeFile(int index) {
     OutputFile file(outputs_[index], keep_[index]);
-    if (afterTemporaryCreated) afterTemporaryCreated(index);
+    if (afterTemporaryCreated_) afterTemporaryCreated_(index);
     for (const auto& line : header_) file.writeLine(line);
-    if (index == kOutputFiles - 1) {
-        file.writeLine(kFillerRecord);
-        file.writeLine(kFillerRecord);
+    if (index == shape_.files() - 1) {
+        for (int i = 0; i < shape_.fillers; ++i) file.writeLine(kFillerRecord);
     }
-    for (int i = 0; i < kBoardsPerFile; ++i) convertBoard(file);
+    const int last = std::min((index + 1) * shape_.perFile, shape_.boards);
+    while (static_cast<int>(deals_.size()) < last) convertBoard(file);
     file.commit();
 }
 
@@ -138,15 +166,17 @@ void Run::convertBoard(OutputFile& file) {
     board_ = static_cast<int>(deals_.size()) + 1;
     auto board = reader_->nextBoard();
     if (!board) {
+        // Short of the set: a smaller set, unless a comment left open hid the rest.
+        const auto read = std::to_string(deals_.size());
+        const auto comment = insideComment();
         board_ = 0;
-        throw Fault("the source ends after board " + std::to_string(deals_.size()) +
-                    insideComment() + "; a hand-record file must hold " +
-                    std::to_string(kBoardsPerRun) + " boards");
+        throw Fault("the source ends after board " + read + comment +
+                    "; a hand-record file must hold " + std::to_string(shape_.boards) + " boards" +
+                    (comment.empty() ? ", or the number of boards can be set to " + read : ""));
     }
     auto record = buildDealRecord(*board, record_);
     file.writeLine(record.line);
-    Deal& deal = deals_.emplace_back(Deal{board->number, {}});
-    for (int i = 0; i < 4; ++i) deal.hands[(record.firstSeat + i) % 4] = std::move(board->hands[i]);
+    deals_.push_back(std::move(record.deal));
     auto& notes = notes_.emplace_back(std::move(board->notes));
     notes.insert(notes.end(), record.notes.begin(), record.notes.end());
     board_ = 0;
@@ -164,7 +194,7 @@ FaultPlace Run::placeOf(const Fault* fault) const {
     place.line = fault ? fault->line() : 0;
     place.board = board_;
     if (board_ > 0 && fault) place.boardNumber = fault->boardNumber();
-    for (int i = 0; i < kOutputFiles; ++i) {
+    for (int i = 0; i < static_cast<int>(outputs_.size()); ++i) {
         (i < filesDone_ ? place.written : place.notWritten).push_back(outputs_[i]);
     }
     return place;
@@ -172,24 +202,35 @@ FaultPlace Run::placeOf(const Fault* fault) const {
 
 }  // namespace
 
-OutputPaths outputPaths(const fs::path& source) {
-    static constexpr std::array<const char*, kOutputFiles> kSuffixes = {"_1-6.lin", "_7-12.lin",
-                                                                        "_13-18.lin", "_19-24.lin"};
+std::vector<fs::path> outputPaths(const fs::path& source, const SetShape& shape) {
     // As the system opens it: Windows drops the trailing dots and spaces of a name.
     fs::path base = os::openedName(source);
     base.replace_extension();
-    OutputPaths paths;
-    for (int i = 0; i < kOutputFiles; ++i) paths[i] = fs::path(base) += kSuffixes[i];
+    std::vector<fs::path> paths;
+    for (int first = 1; first <= shape.boards; first += shape.perFile) {
+        const int last = std::min(first + shape.perFile - 1, shape.boards);
+        paths.push_back(fs::path(base) += "_" + std::to_string(first) +
+                                          (last > first ? "-" + std::to_string(last) : "") +
+                                          ".lin");
+    }
     return paths;
 }
 
-RunResult convert(const fs::path& source, const Clock& clock) {
+RunResult convert(const fs::path& source, const Clock& clock, const SetShape& shape) {
+    return convert(source, clock, shape, {});
+}
+
+RunResult convert(const fs::path& source, const Clock& clock, const SetShape& shape,
+                  const AfterTemporaryCreated& afterTemporaryCreated) {
+    if (const auto problem = shapeProblem(shape); problem.number) {
+        throw notConverted(source, problem.text);
+    }
     std::optional<Run> run;
     const auto placeOf = [&run](const Fault* fault) {
         return run ? run->placeOf(fault) : FaultPlace{};
     };
     try {
-        run.emplace(source, clock);
+        run.emplace(source, clock, shape, afterTemporaryCreated);
         return run->execute();
     } catch (const Fault& fault) {
         throw describeFault(source, fault.detail(), placeOf(&fault));

@@ -1,7 +1,5 @@
 #include "deal_check.h"
 
-#include "lin_record.h"
-#include "seats.h"
 #include "utf8.h"
 
 #include <algorithm>

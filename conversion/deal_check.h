@@ -1,17 +1,11 @@
 #pragma once
 
-#include <array>
-#include <cstdint>
+#include "deal.h"
+
 #include <string>
 #include <vector>
 
 namespace conversion {
-
-// One board's deal as the checks need it.
-struct Deal {
-    std::int16_t number = 0;
-    std::array<std::string, 4> hands;  // PBN hands by seat, North first
-};
 
 // What looks wrong in the deals of a run, as a player would say it ("North holds 12 cards
 // and East 14"): for each deal in order, its phrases, none for a good deal. Each deal

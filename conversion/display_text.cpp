@@ -1,4 +1,4 @@
-#include "display_text.h"
+#include "quillotan/display_text.h"
 
 #include "utf8.h"
 
@@ -43,15 +43,12 @@ std::string utf8Of(const std::basic_string<Char>& native) {
     } else {
         std::string text;
         text.reserve(native.size());
-        for (std::size_t i = 0; i < native.size(); ++i) {
-            char32_t code = static_cast<char16_t>(native[i]);
+        for (std::size_t i = 0, units = 1; i < native.size(); i += units) {
             const char32_t next = i + 1 < native.size() ? static_cast<char16_t>(native[i + 1]) : 0;
-            if (code >= 0xD800 && code < 0xDC00 && next >= 0xDC00 && next < 0xE000) {
-                code = 0x10000 + ((code - 0xD800) << 10) + (next - 0xDC00);
-                ++i;
-            }
             char bytes[4];
-            text.append(bytes, encodeUtf8(code, bytes));
+            text.append(
+                bytes,
+                encodeUtf8(decodeUtf16(static_cast<char16_t>(native[i]), next, units), bytes));
         }
         return text;
     }

@@ -1,9 +1,9 @@
 #pragma once
 
-// The core's own business: how its parts report a fault to the run, and the tests' hook into
-// a run. The front ends see only ConversionError.
+// The core's own business: how its parts report a fault to the run. The front ends see only
+// ConversionError.
 
-#include "conversion_error.h"
+#include "quillotan/conversion_error.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -38,19 +38,15 @@ std::string expectedFound(std::string_view what, std::string_view found);
 
 // Where in the run a fault happened.
 struct FaultPlace {
-    int line = 0;                             // source line, 0 when not about a line
-    int board = 0;                            // place of the board in the run (1..24), 0 when none
-    std::optional<std::int16_t> boardNumber;  // the number of that board, when it was read
-    std::vector<std::filesystem::path> written;     // output files completed before the stop
+    int line = 0;                                // source line, 0 when not about a line
+    int board = 0;                               // place of the board in the set, from 1; 0: none
+    std::optional<std::int16_t> boardNumber;     // the number of that board, when it was read
+    std::vector<std::filesystem::path> written;  // output files completed before the stop
     std::vector<std::filesystem::path> notWritten;  // the others
 };
 
 // The error for the user: the fault's detail, its place, the source and the files.
 ConversionError describeFault(const std::filesystem::path& source, std::string_view detail,
                               FaultPlace place);
-
-// Called right after each temporary output file is created, with the file's index (0..3).
-// Nothing in the product sets it: the tests plant faults through it that strike mid-run.
-extern void (*afterTemporaryCreated)(int index);
 
 }  // namespace conversion

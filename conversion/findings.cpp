@@ -1,16 +1,44 @@
-#include "findings.h"
+#include "quillotan/findings.h"
+
+#include <array>
+#include <string_view>
 
 namespace conversion {
 
+namespace {
+
+// "The four LIN files were written", "The LIN file is ready to save below".
+std::string filesLead(int files, FilesAre state) {
+    static constexpr std::array<std::string_view, 10> kWords = {
+        "", "", "two", "three", "four", "five", "six", "seven", "eight", "nine"};
+    const bool one = files == 1;
+    const std::string count = one          ? ""
+                              : files < 10 ? std::string(kWords[files]) + " "
+                                           : std::to_string(files) + " ";
+    const std::string what = "The " + count + (one ? "LIN file " : "LIN files ");
+    if (state == FilesAre::Offered) return what + (one ? "is" : "are") + " ready to save below";
+    return what + (one ? "was" : "were") + " written";
+}
+
+}  // namespace
+
+std::string boardName(int place, std::optional<std::int16_t> number) {
+    std::string name = "board " + std::to_string(place);
+    if (number && *number != place) name += " (numbered " + std::to_string(*number) + ")";
+    return name;
+}
+
 std::string findingLine(const Finding& finding) {
+    if (finding.board == Finding::kWholeSource) return finding.text;
     if (finding.board == 0) return "Before board 1: " + finding.text;
-    std::string line = "Board " + std::to_string(finding.board);
-    if (finding.number) line += " (numbered " + std::to_string(*finding.number) + ")";
+    std::string line = boardName(finding.board, finding.number);
+    line.front() = 'B';
     return line + ": " + finding.text;
 }
 
-std::string findingsText(const std::vector<Finding>& findings, std::size_t maxLines) {
-    std::string text = "The four LIN files were written, but some deals look wrong:";
+std::string findingsText(const std::vector<Finding>& findings, int files, FilesAre state,
+                         std::size_t maxLines) {
+    std::string text = filesLead(files, state) + ", but some deals look wrong:";
     for (std::size_t i = 0; i < findings.size() && i < maxLines; ++i) {
         text += "\n" + findingLine(findings[i]);
     }

@@ -1,4 +1,4 @@
-#include "interrupt_cleanup.h"
+#include "quillotan/interrupt_cleanup.h"
 
 #include "os.h"
 

@@ -1,7 +1,6 @@
 #include "lin_record.h"
 
 #include "fault.h"
-#include "seats.h"
 
 #include <algorithm>
 #include <array>
@@ -106,13 +105,13 @@ LinRecord buildDealRecord(const Board& board, RecordState& state) {
     LinRecord record;
     updateDealer(board, state, record);
     updateVulnerability(board, state, record);
-    record.firstSeat = firstSeat(board, *state.dealer, record);
+    record.deal = seated(board.number, board.hands, firstSeat(board, *state.dealer, record));
 
     // The line carries South's, West's and North's hands, in that order.
     std::array<std::string, 3> taken;
     for (int i = 0; i < 3; ++i) {
         const int seat = (kSouth + i) % 4;
-        const std::string& hand = board.hands[(seat - record.firstSeat + 4) % 4];
+        const std::string& hand = record.deal.hands[seat];
         if (const auto bad = hand.find_first_of(kBreaksLine); bad != hand.npos) {
             throw Fault(std::string(kSeatNames[seat]) + "'s hand holds \"" + hand[bad] +
                             "\", which a LIN line cannot carry",

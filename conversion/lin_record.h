@@ -1,5 +1,6 @@
 #pragma once
 
+#include "deal.h"
 #include "pbn_reader.h"
 
 #include <optional>
@@ -20,14 +21,11 @@ struct RecordState {
 // One board's LIN line, and what building it had to decide.
 struct LinRecord {
     std::string line;
-    int firstSeat = 0;               // the seat of the deal's first hand
+    Deal deal;                       // the hands by seat, as the line places them
     std::vector<std::string> notes;  // what was taken from elsewhere, as the warning says it
 };
 
-// The thirteen ranks, highest first.
-inline constexpr std::string_view kRanks = "AKQJT98765432";
-
-// The board-99 line that fills the top of the fourth file: South holds the spades, West the
+// The board-99 line that fills the top of the last file: South holds the spades, West the
 // hearts, North the diamonds.
 inline constexpr std::string_view kFillerRecord =
     "qx|o99|md|1SAKQJT98765432H-D-C-,S-HAKQJT98765432D-C-,S-H-DAKQJT98765432C-|rh||ah|Board "

@@ -1,5 +1,7 @@
 #include "os.h"
+#include "quillotan/platform.h"
 
+#include <algorithm>
 #include <climits>
 #include <csignal>
 #include <fcntl.h>
@@ -94,5 +96,20 @@ void onInterrupt(void (*cleanup)() noexcept) {
         std::signal(SIGXFSZ, SIG_IGN);
     }
 }
+
+std::vector<std::filesystem::path> arguments(int argc, char** argv) {
+    return {argv + std::min(argc, 1), argv + argc};
+}
+
+std::filesystem::path comparisonKey(const std::filesystem::path& path) {
+    std::error_code error;
+    const auto absolute = std::filesystem::absolute(path, error);
+    const auto resolved = std::filesystem::weakly_canonical(absolute, error);
+    return error ? absolute.lexically_normal() : resolved;
+}
+
+ConsoleSession::ConsoleSession() { std::signal(SIGPIPE, SIG_IGN); }
+
+ConsoleSession::~ConsoleSession() = default;
 
 }  // namespace conversion::os

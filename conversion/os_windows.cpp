@@ -1,10 +1,17 @@
 #include "os.h"
+#include "quillotan/platform.h"
 
 #include <cerrno>
 #include <cwctype>
 #include <fcntl.h>
 #include <io.h>
-#include <windows.h>
+// clang-format off
+#include <windows.h>  // before shellapi.h, which needs its declarations
+#include <shellapi.h>
+// clang-format on
+
+#include <iostream>
+#include <string>
 
 namespace conversion::os {
 
@@ -107,6 +114,42 @@ void removeNow(const wchar_t* path) noexcept { DeleteFileW(path); }
 void onInterrupt(void (*cleanup)() noexcept) {
     cleanupOnEvent = cleanup;
     SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+}
+
+std::vector<std::filesystem::path> arguments(int, char**) {
+    std::vector<std::filesystem::path> args;
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    for (int i = 1; i < count; ++i) args.emplace_back(wide[i]);
+    LocalFree(wide);
+    return args;
+}
+
+std::filesystem::path comparisonKey(const std::filesystem::path& path) {
+    std::error_code error;
+    const auto absolute = std::filesystem::absolute(path, error);
+    const auto resolved = std::filesystem::weakly_canonical(absolute, error);
+    std::wstring name = (error ? absolute.lexically_normal() : resolved).native();
+    CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+    return name;
+}
+
+// A console whose only process is this one was opened for it: started from Explorer.
+ConsoleSession::ConsoleSession() : codePage_(GetConsoleOutputCP()) {
+    DWORD processes[2];
+    DWORD mode = 0;
+    own_ = GetConsoleProcessList(processes, 2) == 1 &&
+           GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+    SetConsoleOutputCP(CP_UTF8);
+}
+
+ConsoleSession::~ConsoleSession() {
+    if (own_) {
+        std::cerr << "\nPress Enter to close this window" << std::flush;
+        std::string line;
+        std::getline(std::cin, line);
+    }
+    if (codePage_ != 0) SetConsoleOutputCP(codePage_);
 }
 
 }  // namespace conversion::os

@@ -1,9 +1,9 @@
 #include "output_file.h"
 
-#include "display_text.h"
 #include "fault.h"
-#include "interrupt_cleanup.h"
 #include "os.h"
+#include "quillotan/display_text.h"
+#include "quillotan/interrupt_cleanup.h"
 
 #include <cerrno>
 #include <random>

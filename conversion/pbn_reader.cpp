@@ -1,7 +1,7 @@
 #include "pbn_reader.h"
 
-#include "display_text.h"
 #include "fault.h"
+#include "quillotan/display_text.h"
 
 #include <charconv>
 #include <string_view>
@@ -105,12 +105,33 @@ std::optional<Board> PbnReader::nextBoard() {
     }
 }
 
+std::optional<PbnReader::Ahead> PbnReader::boardAhead(std::uint64_t within) {
+    if (pending_) return Ahead{parseBoardNumber(pending_->value)};
+    readLimit_ = source_.bytesRead() + within;
+    try {
+        Tag tag;
+        for (bool inGame = false;;) {
+            const Event event = next(tag);
+            if (event == Event::EndOfSource || (event == Event::EndOfGame && inGame)) break;
+            if (event == Event::Tag && tag.name == kUsedNames[kBoard]) {
+                return Ahead{parseBoardNumber(tag.value)};
+            }
+            inGame = inGame || event == Event::Tag;
+        }
+    } catch (const Fault&) {
+        // a line that no board could start with
+    }
+    return std::nullopt;
+}
+
 // The next tag, or the end of a game or of the source. Escape lines, comments and section
 // data are passed over; a line of nothing but spaces ends a game unless it is in a comment.
 PbnReader::Event PbnReader::next(Tag& tag) {
     for (;;) {
         if (!inLine_) {
-            if (!source_.readLine(line_)) return Event::EndOfSource;
+            if (source_.bytesRead() >= readLimit_ || !source_.readLine(line_)) {
+                return Event::EndOfSource;
+            }
             inLine_ = true;
             pos_ = 0;
             if (!inComment_ && line_.starts_with('%')) {

@@ -54,6 +54,14 @@ public:
     // in whose game it opens; a deal of more than four hands is noted too.
     std::optional<Board> nextBoard();
 
+    // Whether another board follows the last one read: its Board tag, looked for in the next
+    // game alone and at most within bytes on; its number when that is a whole number. Never
+    // throws for what it reads.
+    struct Ahead {
+        std::optional<std::int16_t> number;
+    };
+    std::optional<Ahead> boardAhead(std::uint64_t within);
+
 private:
     enum class Event { Tag, EndOfGame, EndOfSource };
     // The tags a board needs, in the order of the Used array below.
@@ -71,6 +79,7 @@ private:
     Board fill();
 
     PbnSource source_;
+    std::uint64_t readLimit_ = UINT64_MAX;  // of the source's bytes, while looking ahead
     std::string line_;
     std::size_t pos_ = 0;
     bool inLine_ = false;

@@ -1,8 +1,8 @@
 #include "pbn_source.h"
 
-#include "display_text.h"
 #include "fault.h"
 #include "os.h"
+#include "quillotan/display_text.h"
 #include "utf8.h"
 
 #include <algorithm>
@@ -102,22 +102,13 @@ bool PbnSource::fillUtf16() {
             return bigEndian_ ? raw_[at] << 8 | raw_[at + 1] : raw_[at + 1] << 8 | raw_[at];
         };
         std::size_t at = 0;
-        for (; at + 1 < rawSize_ && end_ + 4 <= buffer_.size(); at += 2) {
-            char32_t code = unit(at);
-            if (code >= 0xD800 && code < 0xDC00) {
-                if (at + 3 >= rawSize_ && !atEnd)
-                    break;  // the other half comes with the next block
-                const char32_t low = at + 3 < rawSize_ ? unit(at + 2) : 0;
-                if (low >= 0xDC00 && low < 0xE000) {
-                    code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
-                    at += 2;
-                } else {
-                    code = 0xFFFD;
-                }
-            } else if (code >= 0xDC00 && code < 0xE000) {
-                code = 0xFFFD;
-            }
-            append(code);
+        for (std::size_t units = 1; at + 1 < rawSize_ && end_ + 4 <= buffer_.size();
+             at += 2 * units) {
+            const char32_t first = unit(at);
+            const bool high = first >= 0xD800 && first < 0xDC00;
+            if (high && at + 3 >= rawSize_ && !atEnd) break;  // its other half comes next
+            const char32_t code = decodeUtf16(first, at + 3 < rawSize_ ? unit(at + 2) : 0, units);
+            append(code >= 0xD800 && code < 0xE000 ? 0xFFFD : code);
         }
         std::memmove(raw_.data(), raw_.data() + at, rawSize_ - at);
         rawSize_ -= at;
@@ -157,6 +148,7 @@ bool PbnSource::readLine(std::string& line) {
         }
         length += take;
         begin_ += take;
+        bytesRead_ += take + (newline ? 1 : 0);
         if (newline) {
             ++begin_;
             break;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -32,6 +33,9 @@ public:
     // Number of the line last read, counted from 1.
     int lineNumber() const { return lineNumber_; }
 
+    // Bytes of the lines read so far, their line ends included (as UTF-8, for UTF-16).
+    std::uint64_t bytesRead() const { return bytesRead_; }
+
 private:
     bool fill();
     bool fillUtf16();
@@ -47,6 +51,7 @@ private:
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     int lineNumber_ = 0;
+    std::uint64_t bytesRead_ = 0;
     char lineEnd_ = '\n';  // '\r' in a file of CR line ends
 };
 

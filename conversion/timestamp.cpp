@@ -1,4 +1,4 @@
-#include "timestamp.h"
+#include "quillotan/timestamp.h"
 
 #include "os.h"
 

@@ -47,4 +47,10 @@ std::size_t encodeUtf8(char32_t code, char* out) {
     return length;
 }
 
+char32_t decodeUtf16(char32_t unit, char32_t next, std::size_t& units) {
+    const bool pair = unit >= 0xD800 && unit < 0xDC00 && next >= 0xDC00 && next < 0xE000;
+    units = pair ? 2 : 1;
+    return pair ? 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00) : unit;
+}
+
 }  // namespace conversion

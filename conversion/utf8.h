@@ -17,4 +17,9 @@ char32_t decodeUtf8(std::string_view text, std::size_t length);
 // surrogate takes the three bytes it would have, as no valid UTF-8 does.
 std::size_t encodeUtf8(char32_t code, char* out);
 
+// The code point that a UTF-16 unit begins, next being the unit after it (0 at the end): a
+// surrogate pair's, which takes both units (units is set to 2), or the unit itself, a lone half
+// of a pair included (units is set to 1).
+char32_t decodeUtf16(char32_t unit, char32_t next, std::size_t& units);
+
 }  // namespace conversion

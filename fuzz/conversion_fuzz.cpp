@@ -3,7 +3,7 @@
 // conversion error leaving only the files it says it completed; no other exception, no
 // crash, no sanitizer report, and no temporary file left behind.
 
-#include "conversion_run.h"
+#include "quillotan/conversion_run.h"
 #include "test_support.h"
 
 #include <cstddef>

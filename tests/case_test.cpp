@@ -3,10 +3,11 @@
 // beside it afterwards, error.txt with the run's whole message when the run must fail, and
 // findings.txt with what looks wrong in the deals. A README line says what the case catches.
 // "@DIR@" in the expected files stands for the source's folder, with forward slashes.
+// shape.txt, where there is one, gives the set's shape (else 24 boards, 6 a file, 2 fillers).
 // QUILLOTAN_UPDATE_CASES=1 writes what the run gives into the folders instead: check every
 // such file by hand before committing it.
 
-#include "conversion_run.h"
+#include "quillotan/conversion_run.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -39,7 +40,8 @@ std::map<std::string, std::string> filesOf(const fs::path& dir, std::string_view
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::directory_iterator(dir)) {
         const auto name = entry.path().filename();
-        if (entry.is_regular_file() && name != source.filename() && name != "README") {
+        if (entry.is_regular_file() && name != source.filename() && name != "README" &&
+            name != "shape.txt") {
             files[name.string()] = replaced(readFile(entry.path()), "@DIR@", folder);
         }
     }
@@ -59,10 +61,13 @@ TEST_P(CaseTest, GivesTheExpectedFiles) {
         fs::copy_file(entry.path(), source);
     }
     if (fs::exists(expected / "before")) fs::copy(expected / "before", work.path);
+    SetShape shape;  // the folder's shape.txt: boards, boards per file, fillers
+    std::istringstream(readFile(expected / "shape.txt")) >> shape.boards >> shape.perFile >>
+        shape.fillers;
 
     std::map<std::string, std::string> got;
     const auto error = messageOf([&] {
-        for (const auto& finding : convert(source, fixedClock).findings) {
+        for (const auto& finding : convert(source, fixedClock, shape).findings) {
             got["findings.txt"] += findingLine(finding) + "\n";
         }
     });

@@ -26,12 +26,21 @@ expect 0 "$good" "" good.pbn
 expect 1 "" $'Could not convert bad.pbn.\nThe source ends after board 14;*\nWritten before the stop: bad_1-6.lin, bad_7-12.lin.*' bad.pbn
 expect 1 "$good" "Could not convert bad.pbn.*" bad.pbn good.pbn
 expect 0 "${good//good/checks}" $'checks.pbn:\nThe four LIN files were written, but some deals look wrong:\nBoard 2: *\nBoard 11: *' checks.pbn
-expect 2 "" "Usage: quillotan-convert [[]-z] FILE.pbn...*"
+expect 2 "" "Usage: quillotan-convert [[]OPTION[]]... FILE.pbn...*"
 expect 2 "" "quillotan-convert: no file name given*" good.pbn ""
 expect 2 "" "quillotan-convert: unknown option --bogus*" --bogus good.pbn
 cp good.pbn ./-z.pbn
 expect 0 "${good//good/-z}" "" -- -z.pbn
-expect 0 "$(printf 'quillotan-convert %s' "${QUILLOTAN_VERSION:-1.0.0}")" "" --version
+# The set's shape: the shapes refused (shape_rows.txt), a number that is no number, one that
+# converts, a value missing.
+while IFS='|' read -r numbers _ option sentence; do
+    read -r n k f <<<"$numbers"
+    expect 2 "" "quillotan-convert: ${option// /}: ${sentence# }*" --boards "$n" --per-file="$k" --fillers "$f" good.pbn
+done < <(grep -E '^-?[0-9]+ -?[0-9]+ -?[0-9]+ \| +\| -' "$here/shape_rows.txt")
+expect 2 "" $'quillotan-convert: --boards: expected a whole number, not "2x"\n*' --boards=2x good.pbn
+expect 2 "" $'quillotan-convert: --fillers needs a number\n*' good.pbn --fillers
+expect 0 $'good_1-12.lin\ngood_13-24.lin' "" --per-file 12 --fillers=0 good.pbn
+expect 0 "$(printf 'quillotan-convert %s' "$QUILLOTAN_VERSION")" "" --version
 # The same outputs twice in one call, not there before: the second source is refused; a source
 # that wrote nothing blocks nothing; Windows names ignore case.
 cp good.pbn w.pbn && cp good.pbn w.PBN && printf 'no board\n' >v.dlm && cp good.pbn v.pbn

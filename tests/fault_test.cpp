@@ -2,11 +2,9 @@
 // how the folder is prepared, the message the run must give and what the folder must hold
 // afterwards. Rows with limits run the conversion in a child process, which takes them alone.
 
-#include "fault.h"
-
-#include "conversion_run.h"
-#include "display_text.h"
-#include "interrupt_cleanup.h"
+#include "quillotan/display_text.h"
+#include "quillotan/interrupt_cleanup.h"
+#include "run_hook.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -34,16 +32,27 @@ using namespace testing_support;
 
 const fs::path kCases = CASES_DIR;
 
-std::string convertHere(const fs::path& source) {
-    return messageOf([&] { convert(source, fixedClock); });
-}
-
 // A path from UTF-8 text, whatever the platform's narrow encoding.
 fs::path pathOf(const std::string& text) { return std::u8string(text.begin(), text.end()); }
 
 bool throwsMemory = false;  // what and where the run's test hook throws
 int throwAt = -1, raiseAt = -1, signalNumber = 0, ignoredSignal = 0;
 void (*limit)() = nullptr;  // set in a child process before the run; none: run here
+
+// Right after temporary file index is created: the row's signal, or its fault.
+void strike(int index) {
+#ifdef _WIN32
+    if (index == raiseAt) removeWatchedTemporary();  // wine sends no console events
+#else
+    if (index == raiseAt) std::raise(signalNumber);
+#endif
+    if (index != throwAt) return;
+    throwsMemory ? throw std::bad_alloc() : throw std::runtime_error("refused");
+}
+
+std::string convertHere(const fs::path& source) {
+    return messageOf([&] { convert(source, fixedClock, {}, strike); });
+}
 
 #ifdef _WIN32
 HANDLE held = INVALID_HANDLE_VALUE;
@@ -164,17 +173,6 @@ void step(const std::string& text, fs::path& folder, const std::string& source) 
 
 using Row = std::vector<std::string>;  // name, platform, source, steps, message, left, checks
 
-std::vector<std::string> split(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    std::istringstream in(text);
-    for (std::string part; std::getline(in, part, separator);) {
-        const auto first = part.find_first_not_of(' ');
-        parts.push_back(
-            first == part.npos ? "" : part.substr(first, part.find_last_not_of(' ') - first + 1));
-    }
-    return parts;
-}
-
 class FaultTest : public testing::TestWithParam<Row> {};
 
 TEST_P(FaultTest, SaysWhatAndLeavesNoPartialFile) {
@@ -184,16 +182,7 @@ TEST_P(FaultTest, SaysWhatAndLeavesNoPartialFile) {
 #ifndef _WIN32
     umask(022);  // the mode of a new file: 0644
 #endif
-    afterTemporaryCreated = [](int index) {
-#ifdef _WIN32
-        if (index == raiseAt) removeWatchedTemporary();  // wine sends no console events
-#else
-        if (index == raiseAt) std::raise(signalNumber);
-#endif
-        if (index != throwAt) return;
-        throwsMemory ? throw std::bad_alloc() : throw std::runtime_error("refused");
-    };
-    for (const auto& text : split(row[3], ';')) step(text, folder, row[2]);
+    for (const auto& text : cellsOf(row[3], ';')) step(text, folder, row[2]);
     const fs::path source = pathOf(pathText(folder) + "/" + row[2]);
 #ifndef _WIN32
     const std::string message = limit ? convertInChild(source) : convertHere(source);
@@ -220,23 +209,19 @@ TEST_P(FaultTest, SaysWhatAndLeavesNoPartialFile) {
     std::string left;
     for (const auto& name : names) left += (left.empty() ? "" : " ") + name;
     EXPECT_EQ(left, row[5]);
-    for (const auto& text : split(row[6], ';')) step(text, folder, row[2]);
+    for (const auto& text : cellsOf(row[6], ';')) step(text, folder, row[2]);
 }
 
 // The rows for this platform: any, windows; or any, posix and, for root, root.
 std::vector<Row> rows() {
-    std::vector<Row> rows;
-    std::ifstream file(fs::path(CASES_DIR).parent_path() / "fault_rows.txt");
 #ifdef _WIN32
     const std::string here = " any windows ";
 #else
     const std::string here = geteuid() == 0 ? " any posix root " : " any posix ";
 #endif
-    for (std::string line; std::getline(file, line);) {
-        auto cells = split(line, '|');
-        cells.resize(7);
-        if (!line.starts_with('#') && here.find(" " + cells[1] + " ") != here.npos)
-            rows.push_back(cells);
+    std::vector<Row> rows;
+    for (auto& row : tableRows("fault_rows.txt", 7)) {
+        if (here.find(" " + row[1] + " ") != here.npos) rows.push_back(std::move(row));
     }
     return rows;
 }

@@ -13,7 +13,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 wait_for() { for _ in $(seq 100); do eval "$1" && return; sleep 0.1; done; fail "$2"; }
 
 mkdir "$work/Übungen"
-cp "$(dirname "$0")/cases/dealt_from_north/ps.pbn" "$work/Übungen/club night.pbn"
+cp "$(dirname "$0")/cases/bigdeal2_24/deals.pbn" "$work/Übungen/club night.pbn"
 base="$work/Übungen/club night"
 four_files='[ -f "${base}_1-6.lin" ] && [ -f "${base}_13-18.lin" ] && grep -qs "|Board 24|" "${base}_19-24.lin"'
 

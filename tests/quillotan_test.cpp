@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
@@ -26,9 +27,10 @@ class QuillotanTest : public QObject {
     const QString top = toQString(dir.path), folder = top + "/Übungen";  // a path outside ASCII
     const QString source = folder + "/Woche 12.pbn";
 
-    static QStringList boxes(Quillotan& window) {  // TxtSource, then TxtLin 0 to 3
-        QStringList texts;
-        for (auto* box : window.findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly)) {
+    static QStringList boxes(Quillotan& window) {  // TxtSource, then TxtLin 0, 1, ...
+        QStringList texts{window.findChild<QLineEdit*>(QStringLiteral("TxtSource"))->text()};
+        while (auto* box =
+                   window.findChild<QLineEdit*>(QStringLiteral("TxtLin%1").arg(texts.size() - 1))) {
             texts << box->text();
         }
         return texts;
@@ -183,6 +185,40 @@ private slots:
         second.convertFile(top + "/w.pbn");
         clickGetDealFile(second, QString());
         QCOMPARE(dialogFolder, top);
+    }
+
+    // The shape's bounds keep out the shapes that are refused; another shape gives its
+    // captions and a box for each file, converts in that shape, and is kept for the next start.
+    void followsTheShape() {
+        const auto spins = [](Quillotan& window) {
+            return std::array{window.findChild<QSpinBox*>(QStringLiteral("SpinBoards")),
+                              window.findChild<QSpinBox*>(QStringLiteral("SpinPerFile")),
+                              window.findChild<QSpinBox*>(QStringLiteral("SpinFillers"))};
+        };
+        {
+            Quillotan window(testing_support::fixedClock);
+            for (const auto& row : testing_support::tableRows("shape_rows.txt", 4)) {
+                std::array<int, 3> numbers{};
+                std::istringstream(row[0]) >> numbers[0] >> numbers[1] >> numbers[2];
+                for (int i = 0; i < 3; ++i) spins(window)[i]->setValue(numbers[i]);
+                const auto [boards, perFile, fillers] = spins(window);
+                QVERIFY(
+                    !conversion::shapeProblem({boards->value(), perFile->value(), fillers->value()})
+                         .number);
+            }
+            spins(window)[0]->setValue(27), spins(window)[1]->setValue(3),
+                spins(window)[2]->setValue(2);
+        }
+        Quillotan window(testing_support::fixedClock);
+        QCOMPARE(window.windowTitle(), QStringLiteral("Creating 9 Lin Files from a 27-board PBN"));
+        QCOMPARE(window.findChild<QFileDialog*>()->windowTitle(),
+                 QStringLiteral("Find 27-Board pbn File"));
+        copyCase("shape_27_in_threes");
+        QVERIFY(clickGetDealFile(window, source).contains("\nThe nine LIN files were written, "));
+        const QStringList shown = boxes(window);
+        QCOMPARE(shown.size(), 10);
+        QVERIFY(shown[9].endsWith("/Woche 12_25-27.lin") && QFile::exists(shown[9]));
+        QSettings().clear();
     }
 };
 

@@ -18,7 +18,7 @@ for clone in "$work/a" "$work/another folder/b"; do
 done
 cmp "$work/a/dist/SHA256SUMS" "$work/another folder/b/dist/SHA256SUMS" || fail "the releases differ"
 cd "$work/a"
-v=$(sed -n 's/^project(quillotan VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
+v=$(cat VERSION)
 cmp "dist/quillotan-$v.html" build/quillotan.html
 mkdir "$work/web" && (cd "$work/web" && cmake -E tar xf "$work/a/dist/quillotan-$v-web.zip")
 diff -r "$work/web" build/web

@@ -1,13 +1,14 @@
 // Tables for what is smaller than a whole run: the source's lines, the timestamp, the
 // warning's text and how text is shown.
 
-#include "conversion_run.h"
-#include "display_text.h"
 #include "fault.h"
-#include "findings.h"
+#include "lin_record.h"
 #include "pbn_source.h"
+#include "quillotan/conversion_run.h"
+#include "quillotan/display_text.h"
+#include "quillotan/findings.h"
+#include "quillotan/timestamp.h"
 #include "test_support.h"
-#include "timestamp.h"
 
 #include <gtest/gtest.h>
 
@@ -70,7 +71,7 @@ TEST(Tables, FindingsTextShowsTwelveLines) {
     std::vector<Finding> findings = {{0, std::nullopt, "p."}};
     for (int board = 1; board <= 13; ++board) findings.push_back({board, std::nullopt, "x."});
     findings[2].number = 7;
-    const auto text = findingsText(findings);
+    const auto text = findingsText(findings, 4);
     EXPECT_TRUE(
         text.starts_with("The four LIN files were written, but some deals look wrong:\n"
                          "Before board 1: p.\nBoard 1: x.\nBoard 2 (numbered 7): x.\n"));
@@ -79,14 +80,57 @@ TEST(Tables, FindingsTextShowsTwelveLines) {
 
 // The rows of display_rows.txt: bytes in hex | the text shown.
 TEST(Tables, DisplayText) {
-    std::ifstream rows(fs::path(CASES_DIR).parent_path() / "display_rows.txt");
-    for (std::string row; std::getline(rows, row);) {
-        if (row.starts_with('#')) continue;
-        const auto bar = row.find(" | ");
-        std::istringstream hex(row.substr(0, bar));
+    for (const auto& row : tableRows("display_rows.txt", 2)) {
+        std::istringstream hex(row[0]);
         std::string bytes;
         for (unsigned byte = 0; hex >> std::hex >> byte;) bytes += static_cast<char>(byte);
-        EXPECT_EQ(displayText(bytes), row.substr(bar + 3)) << row;
+        EXPECT_EQ(displayText(bytes), row[1]) << row[0];
+    }
+}
+
+// The rows of shape_rows.txt. A shape that converts: a source of a board more than the set,
+// each board numbered for its place, gives the files the row names, each of them holding its
+// boards in order and the last led by the fillers, and a finding says that a board was left
+// over. A shape that is refused: its sentence, before anything is written.
+TEST(Tables, SetShapes) {
+    TempDir dir;
+    for (auto row : tableRows("shape_rows.txt", 4)) {
+        SetShape shape;
+        std::istringstream(row[0]) >> shape.boards >> shape.perFile >> shape.fillers;
+        std::string source;
+        for (int board = 1; board <= std::max(shape.boards, 0) + 1; ++board) {
+            source +=
+                "[Board \"" + std::to_string(board) + "\"]\n[Dealer \"N\"]\n[Deal \"" +
+                "N:AK2.QJ3.T98.7654 QJ3.T98.7654.AK2 T98.7654.AK2.QJ3 7654.AK2.QJ3.T98\"]\n\n";
+        }
+        writeFile(dir / "w.pbn", source);
+        RunResult result;
+        std::string error = messageOf([&] { result = convert(dir / "w.pbn", fixedClock, shape); });
+        std::string names, records, expected;
+        for (const auto& path : result.outputs) {
+            names += (names.empty() ? "" : " ") + path.stem().string();
+            for (const auto& line : cellsOf(readFile(path), '\n')) {
+                if (line.starts_with("qx|o")) {
+                    records += line == std::string(kFillerRecord) + "\r"
+                                   ? "F "
+                                   : line.substr(4, line.find('|', 4) - 4) + " ";
+                }
+            }
+            int first = 0, last = 0;
+            std::sscanf(path.stem().string().c_str(), "w_%d-%d", &first, &last);
+            if (path == result.outputs.back()) expected += repeated("F ", shape.fillers);
+            for (int board = first; board <= std::max(first, last); ++board)
+                expected += std::to_string(board) + " ";
+        }
+        if (!row[3].empty()) row[3][0] = static_cast<char>(std::toupper(row[3][0]));
+        EXPECT_EQ(error.substr(error.find('\n') + 1),
+                  row[3].empty() ? "" : row[3] + ".\nNo output file was written.")
+            << row[0];
+        EXPECT_EQ(names, row[1]) << row[0];
+        EXPECT_EQ(records, expected) << row[0];
+        EXPECT_EQ(result.findings.empty() ? 0 : result.findings.back().board,
+                  row[3].empty() ? Finding::kWholeSource : 0)
+            << row[0];
     }
 }
 

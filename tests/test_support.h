@@ -1,14 +1,16 @@
 #pragma once
 
-#include "conversion_error.h"
-#include "timestamp.h"
+#include "quillotan/conversion_error.h"
+#include "quillotan/timestamp.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace testing_support {
 
@@ -57,6 +59,33 @@ std::string messageOf(Call call) {
     }
     return {};
 }
+
+// The cells of a row, split at separator, without the spaces around them.
+inline std::vector<std::string> cellsOf(const std::string& row, char separator) {
+    std::vector<std::string> cells;
+    std::istringstream in(row);
+    for (std::string cell; std::getline(in, cell, separator);) {
+        const auto first = cell.find_first_not_of(' ');
+        cells.push_back(
+            first == cell.npos ? "" : cell.substr(first, cell.find_last_not_of(' ') - first + 1));
+    }
+    return cells;
+}
+
+#ifdef CASES_DIR
+// The rows of a table beside the tests, of at least columns cells split at "|"; lines that
+// start with # are comments.
+inline std::vector<std::vector<std::string>> tableRows(const char* name, std::size_t columns) {
+    std::vector<std::vector<std::string>> rows;
+    std::ifstream file(fs::path(CASES_DIR).parent_path() / name);
+    for (std::string line; std::getline(file, line);) {
+        if (line.starts_with('#')) continue;
+        rows.push_back(cellsOf(line, '|'));
+        rows.back().resize(std::max(rows.back().size(), columns));
+    }
+    return rows;
+}
+#endif
 
 inline std::string readFile(const fs::path& path) {
     std::ostringstream bytes;

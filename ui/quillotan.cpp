@@ -1,7 +1,7 @@
 #include "quillotan.h"
 
-#include "display_text.h"
 #include "path_text.h"
+#include "quillotan/display_text.h"
 
 #include <QApplication>
 #include <QDir>
@@ -14,7 +14,9 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSettings>
+#include <QSpinBox>
 #include <QUrl>
 
 namespace {
@@ -34,6 +36,10 @@ constexpr Place kLabel1 = {1440, 1920, 1215, 255};
 constexpr Place kComExit = {600, 5040, 1215, 495};
 constexpr int kTxtLinLeft = 2880, kTxtLinTop = 1920, kTxtLinStep = 600;
 constexpr int kTxtLinWidth = 5535, kTxtLinHeight = 285;
+// Four boxes show at once; more scroll within that room.
+constexpr Place kLinArea = {kTxtLinLeft, kTxtLinTop, kTxtLinWidth + 360, 4 * kTxtLinStep};
+// The shape's row, between Get Deal File and the boxes: a label, then its spin box.
+constexpr int kShapeTop = 1380, kShapeLabelWidth = 855, kShapeSpinWidth = 705, kShapeGap = 120;
 
 QLineEdit* makeBox(QWidget* parent, const QString& name, const QString& accessibleName) {
     auto* box = new QLineEdit(parent);
@@ -43,6 +49,22 @@ QLineEdit* makeBox(QWidget* parent, const QString& name, const QString& accessib
 }
 
 constexpr const char* kLastFolderKey = "lastFolder";
+
+// A spin box for one number of the shape, with its label before it, kept in the settings
+// under key.
+QSpinBox* makeSpin(QWidget* parent, const QString& name, const QString& label,
+                   const QString& accessibleName, const char* key, int low, int high, int initial) {
+    auto* spin = new QSpinBox(parent);
+    auto* caption = new QLabel(label, parent);
+    caption->setObjectName(name + QStringLiteral("Label"));
+    caption->setBuddy(spin);
+    spin->setObjectName(name);
+    spin->setAccessibleName(accessibleName);
+    spin->setRange(low, high);
+    spin->setValue(QSettings().value(QLatin1String(key), initial).toInt());
+    spin->setProperty("key", QLatin1String(key));
+    return spin;
+}
 
 // The one local .pbn file that a drag carries, or an empty text.
 QString droppedSource(const QMimeData* data) {
@@ -73,39 +95,42 @@ Quillotan::Quillotan(conversion::Clock clock, QWidget* parent)
     : QWidget(parent),
       ComDeal(makeButton(this, QStringLiteral("ComDeal"), QStringLiteral("Get Deal File"))),
       TxtSource(makeBox(this, QStringLiteral("TxtSource"), QStringLiteral("Source file"))),
-      TxtLin{},
+      LinArea(new QScrollArea(this)),
       Label1(new QLabel(QStringLiteral("Lin Files:"), this)),
+      SpinBoards(makeSpin(this, QStringLiteral("SpinBoards"), QStringLiteral("Boards"),
+                          QStringLiteral("Boards in the set"), "shape/boards", 1,
+                          conversion::kMaxBoards, conversion::SetShape{}.boards)),
+      SpinPerFile(makeSpin(this, QStringLiteral("SpinPerFile"), QStringLiteral("per file"),
+                           QStringLiteral("Boards per file"), "shape/perFile", 1,
+                           conversion::kMaxBoards, conversion::SetShape{}.perFile)),
+      SpinFillers(makeSpin(this, QStringLiteral("SpinFillers"), QStringLiteral("fillers"),
+                           QStringLiteral("Filler boards"), "shape/fillers", 0,
+                           conversion::kMaxFillers, conversion::SetShape{}.fillers)),
       ComExit(makeButton(this, QStringLiteral("ComExit"), QStringLiteral("Exit"))),
       CD1(new QFileDialog(this)),
       m_clock(std::move(clock)) {
     setObjectName(QStringLiteral("Quillotan"));
-    setWindowTitle(QStringLiteral("Creating 4 Lin Files from a 24-board PBN"));
-
-    for (std::size_t i = 0; i < TxtLin.size(); ++i) {
-        TxtLin[i] = makeBox(this, QStringLiteral("TxtLin%1").arg(i),
-                            QStringLiteral("Lin file %1").arg(i + 1));
-    }
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setAccessibleName(Label1->text());
-    Label1->setBuddy(TxtLin[0]);
+    LinArea->setObjectName(QStringLiteral("LinArea"));
+    LinArea->setFrameShape(QFrame::NoFrame);
+    LinArea->setFocusPolicy(Qt::NoFocus);
+    LinArea->setWidget(new QWidget);
 
     CD1->setObjectName(QStringLiteral("CD1"));
-    CD1->setWindowTitle(QStringLiteral("Find 24-Board pbn File"));
     CD1->setNameFilter(QStringLiteral("*.pbn"));
     CD1->setFileMode(QFileDialog::ExistingFile);
     CD1->setAcceptMode(QFileDialog::AcceptOpen);
     CD1->setDirectory(startFolder());
     setAcceptDrops(true);
 
-    setTabOrder(ComDeal, TxtSource);
-    setTabOrder(TxtSource, TxtLin[0]);
-    for (std::size_t i = 1; i < TxtLin.size(); ++i) setTabOrder(TxtLin[i - 1], TxtLin[i]);
-    setTabOrder(TxtLin.back(), ComExit);
-
+    for (auto* spin : {SpinBoards, SpinPerFile, SpinFillers}) {
+        connect(spin, &QSpinBox::valueChanged, this, &Quillotan::shapeChanged);
+    }
     connect(ComDeal, &QPushButton::clicked, this, &Quillotan::ComDeal_Click);
     connect(ComExit, &QPushButton::clicked, this, &Quillotan::ComExit_Click);
 
-    placeControls();
+    shapeChanged();
     ComDeal->setFocus();
     Form_Load();
 }
@@ -126,10 +151,49 @@ void Quillotan::placeControls() {
     place(TxtSource, kTxtSource);
     place(Label1, kLabel1);
     place(ComExit, kComExit);
-    for (std::size_t i = 0; i < TxtLin.size(); ++i) {
-        place(TxtLin[i], {kTxtLinLeft, kTxtLinTop + static_cast<int>(i) * kTxtLinStep, kTxtLinWidth,
-                          kTxtLinHeight});
+    place(LinArea, kLinArea);
+    int left = kComDeal.left;
+    for (auto* spin : {SpinBoards, SpinPerFile, SpinFillers}) {
+        auto* label = findChild<QLabel*>(spin->objectName() + QStringLiteral("Label"));
+        place(label, {left, kShapeTop, kShapeLabelWidth, kTxtLinHeight});
+        place(spin, {left + kShapeLabelWidth, kShapeTop - 30, kShapeSpinWidth, kTxtLinHeight + 60});
+        left += kShapeLabelWidth + kShapeSpinWidth + kShapeGap;
     }
+    const int count = static_cast<int>(TxtLin.size());
+    LinArea->widget()->resize(px(kTxtLinWidth), px((count - 1) * kTxtLinStep + kTxtLinHeight));
+    for (int i = 0; i < count; ++i) {
+        place(TxtLin[i], {0, i * kTxtLinStep, kTxtLinWidth, kTxtLinHeight});
+    }
+}
+
+conversion::SetShape Quillotan::shape() const {
+    return {SpinBoards->value(), SpinPerFile->value(), SpinFillers->value()};
+}
+
+void Quillotan::shapeChanged() {
+    SpinPerFile->setMaximum(SpinBoards->value());  // may lower the boards per file
+    for (auto* spin : {SpinBoards, SpinPerFile, SpinFillers}) {
+        QSettings().setValue(spin->property("key").toString(), spin->value());
+    }
+    const conversion::SetShape now = shape();
+    setWindowTitle(QString::fromStdString(conversion::shapeTitle(now)));
+    CD1->setWindowTitle(QString::fromStdString(conversion::shapeDialogTitle(now)));
+    if (static_cast<int>(TxtLin.size()) != now.files()) {
+        for (auto* box : TxtLin) delete box;
+        TxtLin.clear();
+        for (int i = 0; i < now.files(); ++i) {
+            TxtLin.push_back(makeBox(LinArea->widget(), QStringLiteral("TxtLin%1").arg(i),
+                                     QStringLiteral("Lin file %1").arg(i + 1)));
+            TxtLin.back()->show();
+        }
+        Label1->setBuddy(TxtLin[0]);
+        // Tab: the shape, Get Deal File, the source's box, the files' boxes, Exit.
+        QList<QWidget*> order = {SpinBoards, SpinPerFile, SpinFillers, ComDeal, TxtSource};
+        order.append(QList<QWidget*>(TxtLin.begin(), TxtLin.end()));
+        order.append(ComExit);
+        for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+    }
+    placeControls();
 }
 
 QString Quillotan::startFolder() const {
@@ -159,11 +223,12 @@ void Quillotan::convertFile(const std::filesystem::path& path) {
     std::vector<std::filesystem::path> written;
     QString error, warning;
     try {
-        const auto result = conversion::convert(source, m_clock);
-        written.assign(result.outputs.begin(), result.outputs.end());
+        const auto result = conversion::convert(source, m_clock, shape());
+        written = result.outputs;
         // The files are written; what looks wrong in the deals is the director's to judge.
         if (!result.findings.empty()) {
-            warning = QString::fromStdString(conversion::findingsText(result.findings));
+            warning =
+                QString::fromStdString(conversion::findingsText(result.findings, shape().files()));
         }
         QSettings().setValue(QLatin1String(kLastFolderKey), toQString(source.parent_path()));
     } catch (const conversion::ConversionError& failure) {

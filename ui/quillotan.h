@@ -1,11 +1,11 @@
 #pragma once
 
-#include "conversion_run.h"
+#include "quillotan/conversion_run.h"
 
 #include <QWidget>
 
-#include <array>
 #include <filesystem>
+#include <vector>
 
 class QDragEnterEvent;
 class QDropEvent;
@@ -13,9 +13,13 @@ class QFileDialog;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
+class QSpinBox;
 
-// The program's one window: "Get Deal File" picks a PBN source and converts it into four
-// LIN files; the boxes show the source and the four output paths; "Exit" ends the program.
+// The program's one window: "Get Deal File" picks a PBN source and converts it into LIN
+// files, in the shape of set the row of three numbers gives (24 boards in four files of six,
+// at first); the boxes show the source and the output paths, one box for each file; "Exit"
+// ends the program. The shape is kept between starts.
 class Quillotan : public QWidget {
     Q_OBJECT
 
@@ -46,11 +50,17 @@ private:
     void Form_Load();
     void placeControls();
     QString startFolder() const;
+    conversion::SetShape shape() const;
+    void shapeChanged();  // captions, bounds and boxes follow the shape, which is kept
 
     QPushButton* ComDeal;
     QLineEdit* TxtSource;
-    std::array<QLineEdit*, conversion::kOutputFiles> TxtLin;
+    std::vector<QLineEdit*> TxtLin;  // one for each output file, in the scrolled area
+    QScrollArea* LinArea;
     QLabel* Label1;
+    QSpinBox* SpinBoards;
+    QSpinBox* SpinPerFile;
+    QSpinBox* SpinFillers;
     QPushButton* ComExit;
     QFileDialog* CD1;
 

@@ -2,9 +2,9 @@
 // source that the page has put into the module's in-memory file system, with the page's clock,
 // and answers in JSON, which the page reads as it is.
 
-#include "conversion_run.h"
-#include "display_text.h"
-#include "version.h"
+#include "quillotan/conversion_run.h"
+#include "quillotan/display_text.h"
+#include "quillotan/version.h"
 
 #include <cstdio>
 #include <emscripten.h>
@@ -36,15 +36,18 @@ std::string json(std::string_view text) {
 }  // namespace
 
 // Converts source (a path in the module's file system) with date and time as the header's
-// timestamp. The answer: {"source": the name as shown, "files": [{"path": the name in the
-// file system, "shown": as shown}, four of them], "warning": the findings' text, or ""}; or
-// {"source": ..., "error": the message's first two lines}.
+// timestamp, in the set's shape. The answer: {"source": the name as shown, "files": [{"path":
+// the name in the file system, "shown": as shown}, one for each file], "warning": the
+// findings' text, or ""}; or {"source": ..., "error": the message's first two lines}.
 extern "C" EMSCRIPTEN_KEEPALIVE const char* quillotan_convert(const char* source, const char* date,
-                                                              const char* time) {
+                                                              const char* time, int boards,
+                                                              int perFile, int fillers) {
     const conversion::Timestamp stamp{date, time};
+    const conversion::SetShape shape{boards, perFile, fillers};
     answer = "{\"source\":" + json(conversion::displayText(source));
     try {
-        const auto result = conversion::convert(source, [&stamp] { return stamp; });
+        const auto result = conversion::convert(
+            source, [&stamp] { return stamp; }, shape);
         std::string files;
         for (const auto& path : result.outputs) {
             files += (files.empty() ? "" : ",") + std::string("{\"path\":") +
@@ -54,7 +57,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* quillotan_convert(const char* source
         const std::string warning =
             result.findings.empty()
                 ? std::string()
-                : conversion::findingsText(result.findings, result.findings.size());
+                : conversion::findingsText(result.findings, shape.files(),
+                                           conversion::FilesAre::Offered, result.findings.size());
         answer += ",\"files\":[" + files + "],\"warning\":" + json(warning) + "}";
     } catch (const conversion::ConversionError& error) {
         answer += ",\"error\":" + json(error.summary()) + "}";

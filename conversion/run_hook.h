@@ -1,0 +1,19 @@
+#pragma once
+
+// A seam into a run for the tests alone: they plant faults through it that strike mid-run.
+
+#include "quillotan/conversion_run.h"
+
+#include <functional>
+
+namespace conversion {
+
+// Called right after each temporary output file of a run is created, with the file's index,
+// counted from 0.
+using AfterTemporaryCreated = std::function<void(int index)>;
+
+// convert(source, clock, shape), calling afterTemporaryCreated as it goes.
+RunResult convert(const std::filesystem::path& source, const Clock& clock, const SetShape& shape,
+                  const AfterTemporaryCreated& afterTemporaryCreated);
+
+}  // namespace conversion
