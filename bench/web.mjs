@@ -46,7 +46,7 @@ for (const [engine, start] of Object.entries(engines(downloads))) {
     lines.push([`${engine}: a conversion (median of 20)`, median(runs), 20, "ms"]);
 
     const server = await serve({ current: path.join(build, "web") });
-    await page.open(server.url);
+    await page.open(`${server.url}index.html`);
     await page.run(() => navigator.serviceWorker.ready);
     const cdp = await page.tab().createCDPSession();
     const reloads = [];

@@ -1,6 +1,7 @@
 #include "lin_record.h"
 
 #include "fault.h"
+#include "quillotan/display_text.h"
 
 #include <algorithm>
 #include <array>
@@ -21,8 +22,9 @@ constexpr std::array<Vulnerability, 7> kVulnerabilities = {{{"None", "0"},
                                                             {"Love", "0"},
                                                             {"-", "0"}}};
 
-// Characters that would break the LIN line: | separates its fields, and it is one line.
-constexpr std::string_view kBreaksLine("|\r\n\0", 4);
+// Characters that would break the LIN line: | separates its fields, a comma the hands of its
+// deal (a reader would see other hands in other seats), and it is one line.
+constexpr std::string_view kBreaksLine("|,\r\n\0", 5);
 
 // The seat a letter names, N, E, S or W; in either case when lower case is allowed.
 std::optional<int> seatOf(char letter, bool lowerCase) {
@@ -46,7 +48,7 @@ void updateDealer(const Board& board, RecordState& state, LinRecord& record) {
     }
     const std::string used(kSeatNames[*state.dealer]);
     record.notes.push_back(
-        board.dealer ? "the dealer \"" + *board.dealer +
+        board.dealer ? "the dealer \"" + excerpt(*board.dealer) +
                            "\" is not a seat: the previous board's, " + used + ", was used"
                      : "no Dealer tag: the previous board's dealer, " + used + ", was used");
 }
@@ -67,9 +69,10 @@ void updateVulnerability(const Board& board, RecordState& state, LinRecord& reco
         known == kVulnerabilities.end()
             ? "none was written, as no earlier board gives one"
             : "the previous board's, " + std::string(known->text) + ", was used";
-    record.notes.push_back(board.vulnerability ? "the vulnerability \"" + *board.vulnerability +
-                                                     "\" is not known: " + used
-                                               : "no Vulnerable tag: " + used);
+    record.notes.push_back(board.vulnerability
+                               ? "the vulnerability \"" + excerpt(*board.vulnerability) +
+                                     "\" is not known: " + used
+                               : "no Vulnerable tag: " + used);
 }
 
 // The seat of the deal's first hand. A deal whose letter names no seat lists its hands from

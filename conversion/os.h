@@ -12,9 +12,10 @@
 namespace conversion::os {
 
 // Creates the file for writing only if no file of that name exists, so that two runs never
-// share one; nullptr, with errno set, when it cannot. On Windows another program may delete
-// the file while it is open (the console's interrupt handler does).
-std::FILE* createNew(const std::filesystem::path& path);
+// share one, with no permission bits beyond perms (and the user's mask) from the start; nullptr,
+// with errno set, when it cannot. On Windows another program may delete the file while it is
+// open (the console's interrupt handler does).
+std::FILE* createNew(const std::filesystem::path& path, std::filesystem::perms perms);
 
 // Writes what the file holds through to the disk; false, with errno set, when the disk
 // refuses.

@@ -28,8 +28,9 @@ extern "C" void onSignal(int signal) {
 
 }  // namespace
 
-std::FILE* createNew(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+std::FILE* createNew(const std::filesystem::path& path, std::filesystem::perms perms) {
+    const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC,
+                          static_cast<mode_t>(perms & std::filesystem::perms::all));
     std::FILE* file = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
     if (fd >= 0 && !file) ::close(fd);
     return file;

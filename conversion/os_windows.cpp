@@ -29,7 +29,8 @@ BOOL WINAPI onConsoleEvent(DWORD) {
 
 }  // namespace
 
-std::FILE* createNew(const std::filesystem::path& path) {
+// Windows keeps no mode bits here: the read-only attribute is set, if at all, at the end.
+std::FILE* createNew(const std::filesystem::path& path, std::filesystem::perms) {
     const HANDLE handle =
         CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -74,7 +74,8 @@ OutputFile::OutputFile(fs::path target, std::optional<fs::perms> keep)
         temporary_ += tail;
         temporary_ += ".tmp";
         watchTemporary(temporary_);
-        file_ = os::createNew(temporary_);
+        // A replacement is never more open than the file it replaces, even while written.
+        file_ = os::createNew(temporary_, keep_.value_or(fs::perms(0666)));
         if (!file_) forgetTemporary();  // another run's, perhaps
         if (!file_ && errno != EEXIST) break;
     }

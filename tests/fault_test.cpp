@@ -35,8 +35,10 @@ const fs::path kCases = CASES_DIR;
 // A path from UTF-8 text, whatever the platform's narrow encoding.
 fs::path pathOf(const std::string& text) { return std::u8string(text.begin(), text.end()); }
 
-bool throwsMemory = false;  // what and where the run's test hook throws
-int throwAt = -1, raiseAt = -1, signalNumber = 0, ignoredSignal = 0;
+bool throwsMemory = false;  // what and where the run's test hook throws, or looks
+int throwAt = -1, raiseAt = -1, signalNumber = 0, ignoredSignal = 0, lookAt = -1;
+fs::path lookIn = ".";
+std::string lookFor;        // the temporary file's mode there, in octal
 void (*limit)() = nullptr;  // set in a child process before the run; none: run here
 
 // Right after temporary file index is created: the row's signal, or its fault.
@@ -46,6 +48,11 @@ void strike(int index) {
 #else
     if (index == raiseAt) std::raise(signalNumber);
 #endif
+    for (const auto& entry : fs::directory_iterator(lookIn)) {
+        if (index == lookAt && pathText(entry.path().filename()).starts_with(".quillotan-")) {
+            EXPECT_EQ(entry.status().permissions(), fs::perms(std::stoi(lookFor, nullptr, 8)));
+        }
+    }
     if (index != throwAt) return;
     throwsMemory ? throw std::bad_alloc() : throw std::runtime_error("refused");
 }
@@ -114,6 +121,8 @@ const std::map<std::string, std::function<void(const Step&)>> kSteps = {
                        s.folder / pathOf(s.name.empty() ? s.source : s.name));
      }},
     {"mkdir", [](const Step& s) { fs::create_directory(s.path()); }},
+    {"tmpmode",
+     [](const Step& s) { lookAt = std::stoi(s.name), lookIn = s.folder, lookFor = s.mode; }},
     {"chmod", [](const Step& s) { fs::permissions(s.path(), s.perms()); }},
     {"file",
      [](const Step& s) { writeFile(s.path(), "earlier"), fs::permissions(s.path(), s.perms()); }},
@@ -190,7 +199,7 @@ TEST_P(FaultTest, SaysWhatAndLeavesNoPartialFile) {
     const std::string message = convertHere(source);
     CloseHandle(std::exchange(held, INVALID_HANDLE_VALUE));
 #endif
-    throwAt = raiseAt = -1, ignoredSignal = 0, limit = nullptr;
+    throwAt = raiseAt = lookAt = -1, ignoredSignal = 0, limit = nullptr;
 
     std::string sentence = row[4];
     if (const auto at = sentence.find("@DIR@"); at != sentence.npos) {

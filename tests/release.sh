@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The release as a maintainer makes it: tools/release in two clones of the commit, in folders
-# of other names and lengths, at other times, gives the same SHA256SUMS; the page files are the
+# of other names and lengths, under other masks, time zones and languages, at other times,
+# gives the same SHA256SUMS; the page files are the
 # build's; the Debian package is lintian-clean, installs, works, names its desktop entry for
 # text/x-pbn, which PBN files get by their name whatever they start with (%, or [Event " as
 # chess files do), and uninstalls leaving nothing; the Windows ZIP, unpacked into a fresh folder,
@@ -11,11 +12,12 @@ work=$(mktemp -d)
 trap 'wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEPREFIX=${WINEPREFIX:-$work/wine}
-for clone in "$work/a" "$work/another folder/b"; do
-    git clone -q "$top" "$clone"
-    cp -r "$top/web/node_modules" "$clone/web/"
-    (cd "$clone" && tools/release >/dev/null)
-done
+release() {  # FOLDER MASK ZONE LANGUAGE: a clone made and released under them
+    (umask "$2" && git clone -q "$top" "$1" && cp -r "$top/web/node_modules" "$1/web/" &&
+        cd "$1" && TZ=$3 LANG=$4 LC_ALL='' tools/release >/dev/null)
+}
+release "$work/a" 022 UTC C.UTF-8
+release "$work/another folder/b" 077 Pacific/Chatham fr_FR.UTF-8
 cmp "$work/a/dist/SHA256SUMS" "$work/another folder/b/dist/SHA256SUMS" || fail "the releases differ"
 cd "$work/a"
 v=$(cat VERSION)
@@ -42,4 +44,17 @@ cp tests/cases/bigdeal2_24/deals.pbn "$unpacked/week.pbn"
 for suffix in _1-6 _7-12 _13-18 _19-24; do
     grep -q '|Board ' "$unpacked/week$suffix.lin" || fail "no week$suffix.lin"
 done
+# The Windows ZIP: the page as the director's window, which program to use, the licences as
+# text files, the version in the program's properties.
+windows="$unpacked/quillotan-convert-$v-windows-x64"
+cmp "$windows/Quillotan.html" build/quillotan.html
+grep -q 'Quillotan.html' "$windows/README.txt" && [ -f "$windows/LICENSE.txt" ] && [ -f "$windows/THIRD-PARTY.txt" ] ||
+    fail "the Windows ZIP's README or licences"
+for text in FileVersion "$v"; do
+    LC_ALL=C grep -qaP "$(sed 's/./&\\x00/g' <<<"$text")" "$windows/bin/quillotan-convert.exe" ||
+        fail "no $text in the version resource"
+done
+# The released source checks its formatting without git.
+mkdir "$work/source" && tar -xzf "dist/quillotan-$v.tar.gz" -C "$work/source"
+"$work/source/quillotan-$v/tools/format-check" || fail "the source's formatting check"
 echo "PASS: the release, twice the same bytes: $(ls dist | tr '\n' ' ')"

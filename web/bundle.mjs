@@ -42,4 +42,5 @@ const files = ["index.html", "manifest.webmanifest", "icon-192.png", "icon-512.p
 const build = crypto.createHash("sha256");
 for (const file of files) build.update(fs.readFileSync(path.join(hosted, file)));
 fs.writeFileSync(path.join(hosted, "sw.js"), read(path.join(web, "sw.js"))
-  .replace("@VERSION@", version).replace("@HASH@", build.digest("hex").slice(0, 12)));
+  .replace("@VERSION@", version).replace("@HASH@", build.digest("hex").slice(0, 12))
+  .replace("@FILES@", JSON.stringify(files)));

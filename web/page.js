@@ -1,23 +1,46 @@
 // The page: hands a picked, dropped or launched PBN file to the conversion core, which runs in
 // a worker made from the core's text in this page (so that the page is one file that works
-// from disk), then offers the four LIN files it wrote as downloads, one by one or as one ZIP
-// (fflate). Nothing leaves the browser. Hosted, it is also an installable app that works
-// offline and opens .pbn files.
+// from disk), in the set's shape of the three numbers (kept in the browser), then offers the
+// LIN files it wrote as downloads, one by one or as one ZIP (fflate). Nothing leaves the
+// browser. Hosted, it is also an installable app that works offline and opens .pbn files.
 "use strict";
 
 (() => {
   const $ = (id) => document.getElementById(id);
   const hosted = location.protocol === "https:" || location.protocol === "http:";
   let worker = null;
+  let ready = false; // the core has loaded; until then the newest file waits
+  let waiting = null;
   let picks = 0; // the newest pick's number: only its answer is shown
   let newest = { name: "", note: "" };
   let saved = []; // the blob: addresses of the files on offer
+  const numbers = ["boards", "perFile", "fillers"];
+
+  // The set's shape as the three numbers stand; one that is no number counts as 0, which the
+  // core refuses with its reason.
+  const shape = () => numbers.map((id) => Math.trunc(Number($(id).value)) || 0);
+
+  // The captions follow the shape, which the browser keeps for the next visit.
+  function shapeChanged() {
+    const [boards, perFile] = shape();
+    if (boards >= 1 && perFile >= 1) {
+      const files = Math.ceil(boards / Math.min(perFile, boards));
+      document.title = $("title").textContent =
+        `Creating ${files} Lin File${files === 1 ? "" : "s"} from a ${boards}-board PBN`;
+      $("perFile").max = String(boards);
+    }
+    try {
+      localStorage.setItem("quillotan-shape", JSON.stringify(shape()));
+    } catch {
+      // a browser that keeps nothing for this page
+    }
+  }
 
   // A browser language that Intl takes, else English: "C", say, is no language tag.
   function monthNames() {
     for (const language of [navigator.language, ...(navigator.languages ?? []), "en"]) {
       try {
-        return new Intl.DateTimeFormat(language, { month: "short" });
+        return new Intl.DateTimeFormat(language, { month: "short", calendar: "gregory" });
       } catch {
         // the next one
       }
@@ -55,7 +78,7 @@
     const status = $("status");
     status.className = answer.files && !answer.warning ? "done" : "";
     status.textContent = !answer.files ? note
-      : [note, answer.warning || `${answer.source} was converted: the four LIN files are below.`]
+      : [note, answer.warning || `${answer.source} was converted: the LIN files are below.`]
         .filter(Boolean).join("\n");
     const list = $("links");
     list.replaceChildren();
@@ -76,16 +99,20 @@
 
   // Hands the file to the core; note: a line shown above the answer. bytes: the file's bytes
   // as the page read them, after the worker could not read the file itself.
+  // A file that arrives before the core is ready waits for it.
   function convert(file, note = "", bytes = null) {
-    if (!worker) return;
     busy(true);
     $("status").className = "";
     $("status").textContent = "Converting…";
+    if (!ready) {
+      waiting = [file, note];
+      return;
+    }
     newest = { file, name: file.name, note, copied: Boolean(bytes) };
     performance.mark("quillotan-pick");
     const [date, time] = timestamp(new Date());
     const source = bytes ? { name: file.name, bytes } : { file };
-    worker.postMessage({ id: ++picks, source, date, time }, bytes ? [bytes] : []);
+    worker.postMessage({ id: ++picks, source, date, time, shape: shape() }, bytes ? [bytes] : []);
   }
 
   // The module needs WebAssembly with exception handling: a tiny module with try and
@@ -98,6 +125,8 @@
   }
 
   function failed(what) {
+    busy(false);
+    $("status").textContent = "";
     $("alert").textContent = `This page cannot convert files in this browser: it lacks ${what}. ` +
       "It works in Chrome and Edge 95, Firefox 100, Safari 15.2, or any later version.";
   }
@@ -113,11 +142,16 @@
       if (data.version) {
         $("version").textContent = data.version;
         $("pick").disabled = false;
+        ready = true;
         document.body.dataset.ready = "true";
         performance.mark("quillotan-ready");
+        const [file, note] = waiting ?? [];
+        waiting = null;
+        if (file) convert(file, note);
       } else if (data.id === picks && data.answer.unreadable && !newest.copied) {
+        // The worker could not read the file (WebKit, from disk): the page reads it.
         const { file, note } = newest;
-        file.arrayBuffer().then((bytes) => convert(file, note, bytes),
+        file.arrayBuffer().then((bytes) => data.id === picks && convert(file, note, bytes),
           () => data.id === picks && show(file.name, data.answer, note));
       } else if (data.id === picks) {
         show(newest.name, data.answer, newest.note);
@@ -142,11 +176,12 @@
     event.preventDefault();
     zone.classList.remove("over");
     const files = event.dataTransfer.files;
-    if (!worker) return;
     if (files.length === 1 && /\.pbn$/i.test(files[0].name)) {
       convert(files[0]);
     } else {
-      show("", { error: "Drop one .pbn file: a 24-board PBN hand record." });
+      ++picks; // an answer still on its way is no longer the newest
+      waiting = null;
+      show("", { error: "Drop one .pbn file: a PBN hand record." });
     }
   });
 
@@ -157,9 +192,25 @@
     convert(await files[0].getFile(), files.length > 1
       ? `${files.length} files were opened: only the first is converted.` : "");
   };
-  if (hosted) {
-    navigator.serviceWorker?.register("sw.js");
-    window.launchQueue?.setConsumer(window.quillotanLaunch);
+  // Only the app's page has a service worker, which looks for a new version at every start
+  // and says when one has taken over.
+  if (hosted && document.querySelector('link[rel="manifest"]') && navigator.serviceWorker) {
+    const before = navigator.serviceWorker.controller;
+    navigator.serviceWorker.register("sw.js").then((registration) => registration.update(), () => {});
+    navigator.serviceWorker.addEventListener("controllerchange", () => {
+      if (before) $("update").hidden = false;
+    });
   }
+  window.launchQueue?.setConsumer(window.quillotanLaunch);
+
+  try {
+    JSON.parse(localStorage.getItem("quillotan-shape"))?.forEach((value, i) => {
+      $(numbers[i]).value = String(value);
+    });
+  } catch {
+    // nothing kept, or not to be read
+  }
+  for (const id of numbers) $(id).addEventListener("input", shapeChanged);
+  shapeChanged();
   start();
 })();

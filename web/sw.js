@@ -1,11 +1,12 @@
 // The installed app's service worker: every file of the page in one cache, named for the
 // build (its version and a hash of its files), so that the page works offline. A new build
-// takes over at once and drops the older caches: it reaches the user on the next load.
+// takes over at once and drops this app's older caches (another app's on the same host stay):
+// it reaches the user on the next load.
 "use strict";
 
-const cache = "quillotan-@VERSION@-@HASH@";
-const files = ["./", "index.html", "manifest.webmanifest", "icon-192.png", "icon-512.png",
-  "icon-maskable-512.png"];
+const prefix = "quillotan-";
+const cache = `${prefix}@VERSION@-@HASH@`;
+const files = @FILES@;
 
 self.addEventListener("install", (event) => {
   self.skipWaiting();
@@ -15,7 +16,7 @@ self.addEventListener("install", (event) => {
 
 self.addEventListener("activate", (event) => {
   event.waitUntil(caches.keys()
-    .then((keys) => Promise.all(keys.filter((key) => key !== cache).map((key) => caches.delete(key))))
+    .then((keys) => Promise.all(keys.filter((key) => key.startsWith(prefix) && key !== cache).map((key) => caches.delete(key))))
     .then(() => self.clients.claim()));
 });
 

@@ -11,13 +11,14 @@ const display = (text) => core.ccall("quillotan_display", "string", ["string"], 
 
 // Converts the file in a folder of its own, beside a link to the file, and removes both; or,
 // from bytes the page read itself, a copy of them.
-function convert({ file, name = file.name, bytes }, date, time) {
+function convert({ file, name = file.name, bytes }, date, time, shape) {
   const fs = core.FS;
   const folder = `/run${++runs}`;
   fs.mkdir(`${folder}.in`);
   if (file) fs.mount(fs.filesystems.WORKERFS, { files: [file] }, `${folder}.in`);
   fs.mkdir(folder);
   fs.chdir(folder);
+  let reading = true; // a fault while the file is being reached is the browser's refusal
   try {
     if (file) {
       new FileReaderSync().readAsArrayBuffer(file.slice(0, 1)); // throws when it cannot be read
@@ -25,16 +26,22 @@ function convert({ file, name = file.name, bytes }, date, time) {
     } else {
       fs.writeFile(name, new Uint8Array(bytes));
     }
+    reading = false;
     const answer = JSON.parse(core.ccall("quillotan_convert", "string",
-      ["string", "string", "string"], [name, date, time]));
+      ["string", "string", "string", "number", "number", "number"], [name, date, time, ...shape]));
     for (const output of answer.files ?? []) output.bytes = fs.readFile(output.path);
     return answer;
   } catch (error) {
+    const why = display(String(error.name || error));
     // The browser could not read the file here: removed since it was picked, too large for
     // it, or (WebKit, from disk) not to be read by a worker; the page may try the bytes itself.
-    return { unreadable: true, source: display(name), error: `Could not convert ${display(name)}.\n` +
-      `The file cannot be read (${display(String(error.name || error))}): it may have been ` +
-      "moved or removed since it was picked, or be too large for this browser." };
+    if (reading || error.name === "NotReadableError" || error.name === "NotFoundError") {
+      return { unreadable: true, source: display(name), error: `Could not convert ${display(name)}.\n` +
+        `The file cannot be read (${why}): it may have been moved or removed since it was ` +
+        "picked, or be too large for this browser." };
+    }
+    return { source: display(name), error: `Could not convert ${display(name)}.\n` +
+      `The page failed in its conversion (${why}); please report this with the file.` };
   } finally {
     for (const name of fs.readdir(folder)) if (name !== "." && name !== "..") fs.unlink(name);
     fs.chdir("/");
@@ -50,7 +57,7 @@ Quillotan({ wasmBinary: Uint8Array.from(atob(quillotanWasm), (c) => c.charCodeAt
     postMessage({ version: core.ccall("quillotan_version", "string", [], []) });
   }, (error) => postMessage({ failed: String(error) }));
 
-onmessage = ({ data: { id, source, date, time } }) => {
-  const answer = convert(source, date, time);
+onmessage = ({ data: { id, source, date, time, shape } }) => {
+  const answer = convert(source, date, time, shape);
   postMessage({ id, answer }, (answer.files ?? []).map((output) => output.bytes.buffer));
 };

@@ -5,18 +5,20 @@ import fs from "node:fs";
 import http from "node:http";
 import path from "node:path";
 import puppeteer from "puppeteer-core";
+import { Builder, By } from "selenium-webdriver";
 
 export const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 export const quiet = ["--disable-background-networking", "--disable-component-update", "--disable-sync",
   "--no-first-run", "--disable-gpu", ...(process.getuid() === 0 ? ["--no-sandbox"] : [])];
 
-// A static server of a folder on 127.0.0.1, as any static host would serve it.
+// A static server of a folder on 127.0.0.1, as a storage bucket serves it: files alone, no
+// folder's index.
 export function serve(folder) {
   const types = { ".html": "text/html", ".js": "text/javascript", ".png": "image/png",
     ".webmanifest": "application/manifest+json" };
   const server = http.createServer((request, response) => {
-    const file = path.join(folder.current, new URL(request.url, "http://x").pathname.replace(/\/$/, "/index.html"));
-    if (!fs.existsSync(file)) return response.writeHead(404).end();
+    const file = path.join(folder.current, new URL(request.url, "http://x").pathname);
+    if (!fs.statSync(file, { throwIfNoEntry: false })?.isFile()) return response.writeHead(404).end();
     response.writeHead(200, { "content-type": types[path.extname(file)] ?? "application/octet-stream" });
     response.end(fs.readFileSync(file));
   });
@@ -39,39 +41,23 @@ export function viaPuppeteer(browser, logs) {
     close: () => browser.close(),
   };
 }
+// WebKit through WebKitWebDriver, driven by selenium-webdriver's W3C client.
 export async function webkit() {
   const port = 20000 + Math.floor(Math.random() * 20000);
-  const driver = spawn("WebKitWebDriver", [`--port=${port}`], { stdio: "ignore" });
-  const call = async (method, route, body) => {
-    for (let i = 0; ; i++) {
-      try {
-        const response = await fetch(`http://127.0.0.1:${port}/session${route}`,
-          { method, body: JSON.stringify(body), headers: { "content-type": "application/json" } });
-        return (await response.json()).value;
-      } catch (error) {
-        if (i > 50) throw error;
-        await sleep(100);
-      }
-    }
-  };
-  const { sessionId } = await call("POST", "", { capabilities: { alwaysMatch: {
-    "webkitgtk:browserOptions": { args: ["--automation"],
-      binary: "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser" } } } });
-  const session = `/${sessionId}`;
+  const server = spawn("WebKitWebDriver", [`--port=${port}`], { stdio: "ignore" });
+  const options = { args: ["--automation"], binary: "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser" };
+  let driver;
+  for (let i = 0; !driver; i++, await sleep(100)) {
+    driver = await new Builder().usingServer(`http://127.0.0.1:${port}`)
+      .withCapabilities({ browserName: "MiniBrowser", "webkitgtk:browserOptions": options }).build().catch((error) => { if (i > 50) throw error; });
+  }
   return {
-    open: (url) => call("POST", `${session}/url`, { url }),
-    run: async (fn, ...args) => {
-      const value = await call("POST", `${session}/execute/async`, { args, script:
-        `const done = arguments[arguments.length - 1];
-         Promise.resolve((${fn}).apply(null, [...arguments].slice(0, -1))).then(done, (e) => done({ thrown: String(e) }));` });
-      if (value?.thrown) throw new Error(value.thrown);
-      return value;
-    },
-    pick: async (file) => {
-      const element = Object.values(await call("POST", `${session}/element`, { using: "css selector", value: "#pick" }))[0];
-      await call("POST", `${session}/element/${element}/value`, { text: file });
-    },
-    close: async () => { await call("DELETE", session); driver.kill(); },
+    open: (url) => driver.get(url),
+    run: (fn, ...args) => driver.executeAsyncScript(`const done = arguments[arguments.length - 1];
+      Promise.resolve((${fn}).apply(null, [...arguments].slice(0, -1))).then(done, (e) => done({ thrown: String(e) }));`, ...args)
+      .then((value) => { if (value?.thrown) throw new Error(value.thrown); return value; }),
+    pick: async (file) => (await driver.findElement(By.css("#pick"))).sendKeys(file),
+    close: async () => { await driver.quit(); server.kill(); },
   };
 }
 

@@ -30,8 +30,8 @@ public:
     ConsoleSession& operator=(const ConsoleSession&) = delete;
 
 private:
-    unsigned codePage_ = 0;  // the console's before (Windows)
-    bool own_ = false;       // the program's own console (Windows)
+    [[maybe_unused]] unsigned codePage_ = 0;  // the console's before (Windows)
+    [[maybe_unused]] bool own_ = false;       // the program's own console (Windows)
 };
 
 }  // namespace conversion::os
