@@ -76,15 +76,32 @@ std::string boards(int layout, int first, int last) {
     return text.str();
 }
 
+// The bytes of the files a run of source in that shape writes.
+std::vector<std::string> outputsOf(const fs::path& source, const conversion::SetShape& shape) {
+    std::vector<std::string> bytes;
+    for (const auto& output : conversion::convert(source, fixedClock, shape).outputs) {
+        std::ifstream in(output, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        bytes.push_back(text.str());
+    }
+    return bytes;
+}
+
+// A shape of more files: twelve rounds of three, 36 boards.
+constexpr conversion::SetShape kTwelveFiles{36, 3, 2};
+
 struct Layout {
-    fs::path source;                     // 24 boards
-    fs::path large;                      // the same 24 boards, then 100 MB of further boards
-    std::array<std::string, 4> outputs;  // the bytes a run writes for source
+    fs::path source;                   // 24 boards
+    fs::path large;                    // the same 24 boards, then 100 MB of further boards
+    std::vector<std::string> outputs;  // the bytes a run writes for source
 };
 
 struct Fixture {
     fs::path dir;
     std::array<Layout, kLayouts> layouts;
+    fs::path source36;                   // 36 boards, export layout
+    std::vector<std::string> outputs36;  // the twelve files of a run of it
 
     Fixture() {
         dir = fs::temp_directory_path() /
@@ -108,14 +125,12 @@ struct Fixture {
             }
             file.close();
 
-            const auto outputs = conversion::convert(at.source, fixedClock).outputs;
-            for (int i = 0; i < 4; ++i) {
-                std::ifstream in(outputs[i], std::ios::binary);
-                std::ostringstream bytes;
-                bytes << in.rdbuf();
-                at.outputs[i] = bytes.str();
-            }
+            at.outputs = outputsOf(at.source, {});
         }
+        fs::create_directories(dir / "twelve");
+        source36 = dir / "twelve" / "week.pbn";
+        std::ofstream(source36, std::ios::binary) << "% PBN 2.1\r\n" << boards(1, 1, 36);
+        outputs36 = outputsOf(source36, kTwelveFiles);
     }
     ~Fixture() { fs::remove_all(dir); }
 };
@@ -129,9 +144,10 @@ const Layout& layoutOf(const benchmark::State& state) {
     return fixture().layouts[static_cast<std::size_t>(state.range(0))];
 }
 
-void runOn(benchmark::State& state, const fs::path& source) {
+void runOn(benchmark::State& state, const fs::path& source,
+           const conversion::SetShape& shape = {}) {
     const std::size_t before = heap::restartPeak();
-    for (auto _ : state) conversion::convert(source, fixedClock);
+    for (auto _ : state) conversion::convert(source, fixedClock, shape);
     state.counters["peak_heap_bytes"] = static_cast<double>(heap::peak() - before);
 }
 
@@ -139,13 +155,15 @@ void BM_WholeRun(benchmark::State& state) { runOn(state, layoutOf(state).source)
 
 void BM_RunWith100MBTail(benchmark::State& state) { runOn(state, layoutOf(state).large); }
 
-// The floor: the same four files' bytes, each written under a temporary name, flushed to the
+void BM_WholeRun36(benchmark::State& state) { runOn(state, fixture().source36, kTwelveFiles); }
+
+// The floor: the same files' bytes, each written under a temporary name, flushed to the
 // disk, and renamed, the folder flushed after, as a run does. flush: false leaves out the two
 // flushes, to measure what they cost.
-void writeFloor(const fs::path& source, const std::array<std::string, 4>& outputs,
-                bool flush = true) {
-    const auto names = conversion::outputPaths(source);
-    for (int i = 0; i < 4; ++i) {
+void writeFloor(const fs::path& source, const std::vector<std::string>& outputs, bool flush = true,
+                const conversion::SetShape& shape = {}) {
+    const auto names = conversion::outputPaths(source, shape);
+    for (std::size_t i = 0; i < names.size(); ++i) {
         const fs::path temporary = fs::path(names[i]) += ".tmp";
         std::FILE* file = std::fopen(temporary.c_str(), "wb");
         std::fwrite(outputs[i].data(), 1, outputs[i].size(), file);
@@ -161,6 +179,12 @@ void writeFloor(const fs::path& source, const std::array<std::string, 4>& output
 
 void BM_WriteFloor(benchmark::State& state) {
     for (auto _ : state) writeFloor(fixture().dir / "floor.pbn", layoutOf(state).outputs);
+}
+
+void BM_WriteFloor36(benchmark::State& state) {
+    for (auto _ : state) {
+        writeFloor(fixture().dir / "floor.pbn", fixture().outputs36, true, kTwelveFiles);
+    }
 }
 
 void BM_WriteFloorUnflushed(benchmark::State& state) {
@@ -239,6 +263,8 @@ BENCHMARK(BM_WriteFloor)->DenseRange(0, kLayouts - 1)->Unit(benchmark::kMicrosec
 BENCHMARK(BM_WriteFloorUnflushed)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WholeRun)->DenseRange(0, kLayouts - 1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RunWith100MBTail)->DenseRange(0, kLayouts - 1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_WriteFloor36)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_WholeRun36)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Read24)->DenseRange(0, kLayouts - 1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BuildRecords24)->Arg(0)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CheckDeals24)->Arg(1)->Unit(benchmark::kMicrosecond);
@@ -282,6 +308,11 @@ public:
             std::printf("  peak heap, 100 MB tail       %.0f bytes  (target: the same)\n",
                         largePeak);
             met = met && toFloor <= 1.5 && toPlain <= 1.2 && largePeak <= plainPeak;
+        }
+        if (times_.count("BM_WholeRun36/") && times_.count("BM_WriteFloor36/")) {
+            const double twelve = times_.at("BM_WholeRun36/") / times_.at("BM_WriteFloor36/");
+            std::printf("\n36 boards in 12 files / floor %.2f  (target <= 1.5)\n", twelve);
+            met = met && twelve <= 1.5;
         }
         if (times_.count("BM_CheckDeals24/1") && times_.count("BM_WholeRun/1")) {
             const double checks = times_.at("BM_CheckDeals24/1") / times_.at("BM_WholeRun/1");

@@ -195,11 +195,8 @@
   // Only the app's page has a service worker, which looks for a new version at every start
   // and says when one has taken over.
   if (hosted && document.querySelector('link[rel="manifest"]') && navigator.serviceWorker) {
-    const before = navigator.serviceWorker.controller;
+    navigator.serviceWorker.onmessage = ({ data }) => { $("update").hidden = data !== "updated"; };
     navigator.serviceWorker.register("sw.js").then((registration) => registration.update(), () => {});
-    navigator.serviceWorker.addEventListener("controllerchange", () => {
-      if (before) $("update").hidden = false;
-    });
   }
   window.launchQueue?.setConsumer(window.quillotanLaunch);
 

@@ -15,9 +15,13 @@ self.addEventListener("install", (event) => {
 });
 
 self.addEventListener("activate", (event) => {
-  event.waitUntil(caches.keys()
-    .then((keys) => Promise.all(keys.filter((key) => key.startsWith(prefix) && key !== cache).map((key) => caches.delete(key))))
-    .then(() => self.clients.claim()));
+  event.waitUntil(caches.keys().then(async (keys) => {
+    const older = keys.filter((key) => key.startsWith(prefix) && key !== cache);
+    await Promise.all(older.map((key) => caches.delete(key)));
+    await self.clients.claim();
+    // The pages open on an older build learn that this one is ready.
+    if (older.length) for (const page of await self.clients.matchAll()) page.postMessage("updated");
+  }));
 });
 
 self.addEventListener("fetch", (event) => {
