@@ -20,6 +20,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <iterator>
+
 class QuillotanTest : public QObject {
     Q_OBJECT
 
@@ -190,24 +192,17 @@ private slots:
     // The shape's bounds keep out the shapes that are refused; another shape gives its
     // captions and a box for each file, converts in that shape, and is kept for the next start.
     void followsTheShape() {
-        const auto spins = [](Quillotan& window) {
-            return std::array{window.findChild<QSpinBox*>(QStringLiteral("SpinBoards")),
-                              window.findChild<QSpinBox*>(QStringLiteral("SpinPerFile")),
-                              window.findChild<QSpinBox*>(QStringLiteral("SpinFillers"))};
-        };
         {
             Quillotan window(testing_support::fixedClock);
+            const auto spins = window.findChildren<QSpinBox*>();  // boards, per file, fillers
             for (const auto& row : testing_support::tableRows("shape_rows.txt", 4)) {
-                std::array<int, 3> numbers{};
-                std::istringstream(row[0]) >> numbers[0] >> numbers[1] >> numbers[2];
-                for (int i = 0; i < 3; ++i) spins(window)[i]->setValue(numbers[i]);
-                const auto [boards, perFile, fillers] = spins(window);
-                QVERIFY(
-                    !conversion::shapeProblem({boards->value(), perFile->value(), fillers->value()})
-                         .number);
+                std::istringstream numbers(row[0]);
+                for (auto* spin : spins) spin->setValue(*std::istream_iterator<int>(numbers));
+                QVERIFY(!conversion::shapeProblem(
+                             {spins[0]->value(), spins[1]->value(), spins[2]->value()})
+                             .number);
             }
-            spins(window)[0]->setValue(27), spins(window)[1]->setValue(3),
-                spins(window)[2]->setValue(2);
+            for (const int i : {0, 1, 2}) spins[i]->setValue(std::array{27, 3, 2}[i]);
         }
         Quillotan window(testing_support::fixedClock);
         QCOMPARE(window.windowTitle(), QStringLiteral("Creating 9 Lin Files from a 27-board PBN"));

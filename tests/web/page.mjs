@@ -29,12 +29,14 @@ const hook = () => {
     links: await Promise.all([...document.querySelectorAll("#links a")].map(async (a) => [a.download, a.textContent, await text(made.get(a.href))])),
     zip: window.lastBlob ? await text(window.lastBlob) : "",
   });
+  // A drop of bytes (a count of zeros, or text) under a name, or of a File as it is.
   window.drop = (bytes, name) => {
     const transfer = new DataTransfer();
-    const data = typeof bytes === "number" ? new Uint8Array(bytes) : Uint8Array.from(bytes, (c) => c.charCodeAt(0));
-    transfer.items.add(new File([data], name));
+    const data = typeof bytes === "number" ? new Uint8Array(bytes) : Uint8Array.from(bytes ?? "", (c) => c.charCodeAt(0));
+    transfer.items.add(bytes instanceof File ? bytes : new File([data], name));
     document.body.dispatchEvent(new DragEvent("drop", { dataTransfer: transfer, bubbles: true }));
   };
+  document.addEventListener("change", (event) => { window.picked = event.target.files?.[0]; }, { capture: true });
   window.setShape = (numbers) => ["boards", "perFile", "fillers"].forEach((id, i) => {
     document.getElementById(id).value = numbers[i];
     document.getElementById(id).dispatchEvent(new Event("input"));
@@ -54,8 +56,26 @@ const refused = fs.readFileSync(path.join(cases, "..", "shape_rows.txt"), "utf8"
   .filter((row) => /^-?\d+ -?\d+ -?\d+ \| +\| -/.test(row)).map((row) => row.split("|"));
 const findings = (name) => fs.readFileSync(casePath(name, "findings.txt"), "utf8").trim();
 
-// What the director gives the page: the shape, then a file; and what the page must show.
+// What the director gives the page: the shape, then a file; and what the page must show: the
+// alert, status and title (text or pattern), the links' count, names and shown names, the
+// header's first lines (pattern) and the rest of each file (a case's), and a ZIP of them all.
+const stamp = /^% Lin file created by Quillotan \d\d? \S+ \d{4} at \d\d:\d\d\r\n% Source file deals\.pbn\r\n/;
+const persian = Buffer.from(new Intl.DateTimeFormat("fa-IR", { month: "short", calendar: "gregory" })
+  .format(new Date())).toString("latin1");
+const odd = 'a\nb "c" \\ 100%';
 const rows = [
+  ["a picked file", [24, 6, 2], (p) => p.pick(casePath("bigdeal2_24")),
+    { links: 4, status: /^deals\.pbn was converted/, header: stamp, tails: "bigdeal2_24" }],
+  ["a name with a line feed, quotes, a backslash and %, dropped, under a language that is no tag",
+    [24, 6, 2], (p) => p.run((bytes, name) => {
+      Object.defineProperty(navigator, "language", { get: () => "C", configurable: true });
+      window.drop(bytes, name);
+    }, source("bigdeal2_24"), `${odd}.PBN`), { links: 4, names: ["_1-6", "_7-12", "_13-18", "_19-24"]
+      .map((suffix) => [`${odd}${suffix}.lin`, `${odd.replace("\n", "\\n")}${suffix}.lin`]) }],
+  ["the Gregorian month, in Persian", [24, 6, 2], async (p) => {
+    await p.run(() => { Object.defineProperty(navigator, "language", { get: () => "fa-IR" }); });
+    await p.pick(casePath("bigdeal2_24"));
+  }, { links: 4, header: new RegExp(` ${persian} \\d{4} at `) }],
   ["a file that fails", [24, 6, 2], (p) => p.pick(casePath("bigdeal_14")), { links: 0,
     alert: "Could not convert deals.pbn.\nThe source ends after board 14; a hand-record file must hold 24 boards, or the number of boards can be set to 14." }],
   ["doubtful deals", [24, 6, 2], (p) => p.pick(casePath("deal_checks")), { links: 4,
@@ -70,6 +90,14 @@ const rows = [
   }, source("bigdeal2_24")), { links: 0, alert: "Drop one .pbn file: a PBN hand record." }],
   ["nine rounds of three", [27, 3, 2], (p) => p.pick(casePath("shape_27_in_threes")), { links: 9,
     title: "Creating 9 Lin Files from a 27-board PBN", status: `The nine LIN files are ready to save below, but some deals look wrong:\n${findings("shape_27_in_threes")}` }],
+  ["a file removed after it was picked", [24, 6, 2], async (p) => {
+    const gone = path.join(fs.mkdtempSync(path.join(os.tmpdir(), "quillotan-")), "gone.pbn");
+    fs.writeFileSync(gone, source("bigdeal2_24"), "latin1");
+    await p.pick(gone);
+    await until(p, (s) => s.links.length === 4);
+    fs.rmSync(path.dirname(gone), { recursive: true });
+    await p.run(() => window.drop(window.picked));
+  }, { links: 0, alert: /^Could not convert gone\.pbn\.\nThe file cannot be read/ }],
   ...refused.map(([numbers, , , sentence]) => [`the shape ${numbers}`, numbers.trim().split(" "),
     (p) => p.pick(casePath("bigdeal2_24")), { links: 0,
       alert: `Could not convert deals.pbn.\n${sentence.trim().replace(/^./, (c) => c.toUpperCase())}.` }]),
@@ -80,43 +108,18 @@ async function checks(page, url) {
   await page.open(url);
   for (let i = 0; i < 100 && !(await page.run(() => document.body.dataset.ready)); i++) await sleep(50);
   await page.run(hook);
-
-  // A picked file: the four files of its case, but for the page's own timestamp and source;
-  // the program's version below; the ZIP of all four.
-  await page.pick(casePath("bigdeal2_24"));
-  let state = await until(page, (s) => s.links.length === 4);
-  assert.match(state.version, /^\d+\.\d+\.\d+$/);
-  assert.match(state.status, /^deals\.pbn was converted/);
-  for (const [name, , bytes] of state.links) {
-    assert.match(bytes, /^% Lin file created by Quillotan \d\d? \S+ \d{4} at \d\d:\d\d\r\n% Source file deals\.pbn\r\n/);
-    assert.equal(tail(bytes), tail(fs.readFileSync(casePath("bigdeal2_24", name), "latin1")));
-  }
-
-  // Dropped anywhere in the window, a name with a line feed, quotes, a backslash and %, under
-  // a browser language that is no language tag: the names shown escaped.
-  const odd = 'a\nb "c" \\ 100%.PBN';
-  await page.run((bytes, name) => {
-    Object.defineProperty(navigator, "language", { get: () => "C", configurable: true });
-    window.drop(bytes, name);
-  }, source("bigdeal2_24"), odd);
-  state = await until(page, (s) => s.links[0]?.[0].startsWith("a\n"));
-  assert.deepEqual(state.links.map(([name, text]) => [name, text]), ["_1-6", "_7-12", "_13-18", "_19-24"]
-    .map((suffix) => [`a\nb "c" \\ 100%${suffix}.lin`, `a\\nb "c" \\ 100%${suffix}.lin`]));
-
-  // In Persian, the month is the Gregorian one, named in Persian.
-  await page.run(() => { Object.defineProperty(navigator, "language", { get: () => "fa-IR" }); });
-  await page.pick(casePath("bigdeal2_24"));
-  state = await until(page, (s) => s.links.length === 4 && !s.links[0][2].includes(" Dec "));
-  const month = Buffer.from(new Intl.DateTimeFormat("fa-IR", { month: "short", calendar: "gregory" })
-    .format(new Date())).toString("latin1");
-  assert.ok(state.links[0][2].includes(` ${month} `), state.links[0][2].split("\r\n")[0]);
-
+  assert.match(await page.run(() => document.getElementById("version").textContent), /^\d+\.\d+\.\d+$/);
   for (const [what, shape, give, want] of rows) {
     await page.run((numbers) => window.setShape(numbers), shape);
     await give(page);
-    state = await until(page, (s) => s.links.length === want.links);
+    let state = await until(page, (s) => s.links.length === want.links);
     for (const key of ["alert", "status", "title"].filter((key) => key in want)) {
       assert[typeof want[key] === "string" ? "equal" : "match"](state[key], want[key], what);
+    }
+    if (want.names) assert.deepEqual(state.links.map(([name, text]) => [name, text]), want.names, what);
+    for (const [name, , bytes] of state.links) {
+      if (want.header) assert.match(bytes, want.header, what);
+      if (want.tails) assert.equal(tail(bytes), tail(fs.readFileSync(casePath(want.tails, name), "latin1")), what);
     }
     if (!want.links) continue;
     await page.run(() => document.getElementById("zip").click());
@@ -124,23 +127,6 @@ async function checks(page, url) {
     assert.ok(state.links.every(([name]) => state.zip.includes(name)), what);
   }
   await page.run(() => window.setShape([24, 6, 2]));
-
-  // A file removed after it was picked: an error, and the last result gone.
-  const gone = path.join(fs.mkdtempSync(path.join(os.tmpdir(), "quillotan-")), "gone.pbn");
-  fs.writeFileSync(gone, source("bigdeal2_24"), "latin1");
-  await page.run(() => document.getElementById("pick").addEventListener("change",
-    (event) => { window.picked = event.target.files[0]; }, { capture: true }));
-  await page.pick(gone);
-  await until(page, (s) => s.links.length === 4);
-  fs.rmSync(path.dirname(gone), { recursive: true });
-  await page.run(() => {
-    const transfer = new DataTransfer();
-    transfer.items.add(window.picked);
-    document.body.dispatchEvent(new DragEvent("drop", { dataTransfer: transfer, bubbles: true }));
-  });
-  state = await until(page, (s) => s.alert);
-  assert.match(state.alert, /^Could not convert gone\.pbn\.\nThe file cannot be read/);
-  assert.deepEqual(state.links, []);
 }
 
 // The engines and the three ways to open the page; the host serves no folder indexes.
