@@ -2,11 +2,15 @@
 
 // A seam into a run for the tests alone: they plant faults through it that strike mid-run.
 
-#include "quillotan/conversion_run.h"
+#include "quillotan/set_shape.h"
+#include "quillotan/timestamp.h"
 
+#include <filesystem>
 #include <functional>
 
 namespace conversion {
+
+struct RunResult;
 
 // Called right after each temporary output file of a run is created, with the file's index,
 // counted from 0.

@@ -2,6 +2,7 @@
 // how the folder is prepared, the message the run must give and what the folder must hold
 // afterwards. Rows with limits run the conversion in a child process, which takes them alone.
 
+#include "quillotan/conversion_run.h"
 #include "quillotan/display_text.h"
 #include "quillotan/interrupt_cleanup.h"
 #include "run_hook.h"
