@@ -168,6 +168,12 @@ for (const [engine, start] of Object.entries(engines(downloads))) {
   const launch = await page.tab().evaluateOnNewDocument((bytes) => {
     const files = ["w.pbn", "x.pbn"].map((name) => ({ getFile: async () => new File([Uint8Array.from(bytes, (c) => c.charCodeAt(0))], name) }));
     Object.defineProperty(window, "launchQueue", { value: { setConsumer: (consumer) => consumer({ files }) } });
+    // A core that takes a second to load, so that the launch surely comes first.
+    const core = Object.getOwnPropertyDescriptor(Node.prototype, "textContent");
+    Object.defineProperty(HTMLScriptElement.prototype, "textContent", { get() {
+      return core.get.call(this).replace("const quillotanWasm", "const load = Quillotan; Quillotan = (options) => " +
+        "new Promise((wait) => setTimeout(wait, 1000)).then(() => load(options));\nconst quillotanWasm");
+    } });
   }, source("bigdeal2_24"));
   await page.tab().reload();
   assert.match((await until(page, (s) => s.links.length === 4)).status, /^2 files were opened: only the first is converted\.\nw\.pbn was converted/);
