@@ -97,10 +97,10 @@
     };
   }
 
-  // Hands the file to the core; note: a line shown above the answer. bytes: the file's bytes
-  // as the page read them, after the worker could not read the file itself.
-  // A file that arrives before the core is ready waits for it.
-  function convert(file, note = "", bytes = null) {
+  // Hands the file to the core; note: a line shown above the answer. bytes: the first bytes of
+  // the file as the page read them, after the worker could not read the file itself (all of
+  // them: whole). A file that arrives before the core is ready waits for it.
+  function convert(file, note = "", bytes = null, whole = true) {
     busy(true);
     $("status").className = "";
     $("status").textContent = "Converting…";
@@ -108,10 +108,10 @@
       waiting = [file, note];
       return;
     }
-    newest = { file, name: file.name, note, copied: Boolean(bytes) };
+    newest = { file, name: file.name, note, copied: bytes?.byteLength };
     performance.mark("quillotan-pick");
     const [date, time] = timestamp(new Date());
-    const source = bytes ? { name: file.name, bytes } : { file };
+    const source = bytes ? { name: file.name, bytes, whole } : { file };
     worker.postMessage({ id: ++picks, source, date, time, shape: shape() }, bytes ? [bytes] : []);
   }
 
@@ -148,10 +148,11 @@
         const [file, note] = waiting ?? [];
         waiting = null;
         if (file) convert(file, note);
-      } else if (data.id === picks && data.answer.unreadable && !newest.copied) {
-        // The worker could not read the file (WebKit, from disk): the page reads it.
-        const { file, note } = newest;
-        file.arrayBuffer().then((bytes) => data.id === picks && convert(file, note, bytes),
+      } else if (data.id === picks && (data.answer.more || (data.answer.unreadable && !newest.copied))) {
+        // The worker could not read the file (WebKit, from disk): the page reads it, a part
+        // at a time, twice as much each time the core asks to read past the part.
+        const { file, note } = newest, size = 2 * (newest.copied || 1 << 19);
+        file.slice(0, size).arrayBuffer().then((bytes) => data.id === picks && convert(file, note, bytes, size >= file.size),
           () => data.id === picks && show(file.name, data.answer, note));
       } else if (data.id === picks) {
         show(newest.name, data.answer, newest.note);

@@ -10,8 +10,9 @@ let runs = 0;
 const display = (text) => core.ccall("quillotan_display", "string", ["string"], [text]);
 
 // Converts the file in a folder of its own, beside a link to the file, and removes both; or,
-// from bytes the page read itself, a copy of them.
-function convert({ file, name = file.name, bytes }, date, time, shape) {
+// from bytes the page read itself, a copy of them: of the file's first bytes, unless whole,
+// when the answer may be that the core asks for more.
+function convert({ file, name = file.name, bytes, whole }, date, time, shape) {
   const fs = core.FS;
   const folder = `/run${++runs}`;
   fs.mkdir(`${folder}.in`);
@@ -19,16 +20,23 @@ function convert({ file, name = file.name, bytes }, date, time, shape) {
   fs.mkdir(folder);
   fs.chdir(folder);
   let reading = true; // a fault while the file is being reached is the browser's refusal
+  let asked = 0; // of the bytes the page read, how far the core asked to read
   try {
     if (file) {
       new FileReaderSync().readAsArrayBuffer(file.slice(0, 1)); // throws when it cannot be read
       fs.symlink(`${folder}.in/${name}`, name);
     } else {
       fs.writeFile(name, new Uint8Array(bytes));
+      const node = fs.lookupPath(name).node, reads = node.stream_ops;
+      node.stream_ops = { ...reads, read: (...args) => { // stream, buffer, offset, length, position
+        asked = Math.max(asked, args[4] + args[3]);
+        return reads.read(...args);
+      } };
     }
     reading = false;
     const answer = JSON.parse(core.ccall("quillotan_convert", "string",
       ["string", "string", "string", "number", "number", "number"], [name, date, time, ...shape]));
+    if (bytes && !whole && asked > bytes.byteLength) return { more: true };
     for (const output of answer.files ?? []) output.bytes = fs.readFile(output.path);
     return answer;
   } catch (error) {
