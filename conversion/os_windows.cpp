@@ -94,15 +94,13 @@ std::tm localTime(std::time_t moment) {
     return local;
 }
 
-// The C++ library here knows the "C" locale only; Windows itself knows the user's.
+// The C++ library here knows the "C" locale only; Windows itself knows the user's. The month
+// is the Gregorian calendar's, named in the user's language, whatever calendar the user reads.
 std::string monthName(const std::tm& moment) {
-    SYSTEMTIME day{};
-    day.wYear = static_cast<WORD>(moment.tm_year + 1900);
-    day.wMonth = static_cast<WORD>(moment.tm_mon + 1);
-    day.wDay = static_cast<WORD>(moment.tm_mday);
     wchar_t wide[32];
-    const int length =
-        GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &day, L"MMM", wide, 32, nullptr);
+    const int length = GetCalendarInfoEx(
+        LOCALE_NAME_USER_DEFAULT, CAL_GREGORIAN, nullptr,
+        static_cast<CALTYPE>(CAL_SABBREVMONTHNAME1 + moment.tm_mon), wide, 32, nullptr);
     char utf8[128];
     const int size = length > 1 ? WideCharToMultiByte(CP_UTF8, 0, wide, length - 1, utf8,
                                                       sizeof utf8, nullptr, nullptr)

@@ -17,6 +17,10 @@ cp "$(dirname "$0")/cases/bigdeal2_24/deals.pbn" "$work/Übungen/club night.pbn"
 base="$work/Übungen/club night"
 four_files='[ -f "${base}_1-6.lin" ] && [ -f "${base}_13-18.lin" ] && grep -qs "|Board 24|" "${base}_19-24.lin"'
 
+# --version needs no display.
+env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$program" --version | grep -q '^quillotan [0-9]' ||
+    fail "--version without a display"
+
 display=99
 while [ -e "/tmp/.X${display}-lock" ]; do display=$((display + 1)); done
 Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
