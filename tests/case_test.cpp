@@ -26,13 +26,6 @@ bool isSource(const fs::path& file) {
     return file.filename() != "README" && file.extension() != ".txt" && file.extension() != ".lin";
 }
 
-std::string replaced(std::string text, std::string_view from, std::string_view to) {
-    for (auto at = text.find(from); at != text.npos; at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
-    }
-    return text;
-}
-
 // The files of a folder by name (a temporary file left behind among them), less its source
 // and README, with @DIR@ made folder.
 std::map<std::string, std::string> filesOf(const fs::path& dir, std::string_view folder,

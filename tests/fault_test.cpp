@@ -202,10 +202,7 @@ TEST_P(FaultTest, SaysWhatAndLeavesNoPartialFile) {
 #endif
     throwAt = raiseAt = lookAt = -1, ignoredSignal = 0, limit = nullptr;
 
-    std::string sentence = row[4];
-    if (const auto at = sentence.find("@DIR@"); at != sentence.npos) {
-        sentence.replace(at, 5, pathText(folder));
-    }
+    const auto sentence = replaced(row[4], "@DIR@", pathText(folder));
     EXPECT_TRUE(sentence.empty() ? message.empty() : message.find("\n" + sentence) != message.npos)
         << message;
     if (message.empty()) {  // the header names the source as it was given

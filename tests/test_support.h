@@ -49,6 +49,14 @@ inline void writeFile(const fs::path& path, std::string_view bytes) {
         .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+// text with every from made to.
+inline std::string replaced(std::string text, std::string_view from, std::string_view to) {
+    for (auto at = text.find(from); at != text.npos; at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
 // The whole message of the ConversionError that call throws; empty when it converts.
 template <class Call>
 std::string messageOf(Call call) {
