@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -22,32 +21,47 @@ namespace {
 
 using conversion::SetShape;
 
-constexpr const char* kUsage =
-    "Usage: quillotan-convert [OPTION]... FILE.pbn...\n"
-    "Converts each PBN hand record into LIN files beside it: by default its first 24 boards\n"
-    "into four files of six, FILE_1-6.lin, FILE_7-12.lin, FILE_13-18.lin and FILE_19-24.lin,\n"
-    "the last led by two filler boards. Prints the paths written for each file that converts;\n"
-    "errors, and what looks wrong in the deals, go to standard error.\n"
-    "\n"
-    "  --boards N    the boards in the set, 1 to 99 (default 24)\n"
-    "  --per-file K  the boards in each file, 1 to N (default 6); the last file holds what is\n"
-    "                left, and each is named for its boards' places: FILE_1-6.lin\n"
-    "  --fillers F   the filler boards (board 99) at the head of the last file, 0 to 9\n"
-    "                (default 2)\n"
-    "  -z, --null    end each path with a NUL, not a line end, and write it as it is (else\n"
-    "                control characters in it are shown escaped, as in messages)\n"
-    "  --help        show this text and exit\n"
-    "  --version     show the version and exit\n"
-    "\n"
-    "Examples: a Howell for six tables, 22 boards in rounds of two, into eleven files:\n"
-    "  quillotan-convert --boards 22 --per-file 2 Week12.pbn\n"
-    "nine rounds of three, 27 boards, with no filler boards:\n"
-    "  quillotan-convert --boards=27 --per-file=3 --fillers=0 Week12.pbn\n"
-    "\n"
-    "Exit status: 0 when every file converted, 1 when any failed or the paths could not be\n"
-    "written, 2 for a usage error.\n";
+// The help, with the ranges of the set's numbers as the core gives them.
+std::string usage() {
+    const auto shape = conversion::describeShape(SetShape{});
+    const auto range = [](const conversion::ShapeRange& range) {
+        return std::to_string(range.low) + " to " + std::to_string(range.high);
+    };
+    return "Usage: quillotan-convert [OPTION]... FILE.pbn...\n"
+           "Converts each PBN hand record into LIN files beside it: by default its first 24 "
+           "boards\ninto four files of six, FILE_1-6.lin, FILE_7-12.lin, FILE_13-18.lin and "
+           "FILE_19-24.lin,\nthe last led by two filler boards; any other shape of set with "
+           "the options below.\nThe files of a set are written all together or not at all. "
+           "Prints the paths written\nfor each file that converts; errors, notes and what looks "
+           "wrong in the deals go to\nstandard error.\n"
+           "\n"
+           "  --boards N    the boards in the set, " +
+           range(shape.boards) + " (default " + std::to_string(shape.shape.boards) +
+           ")\n"
+           "  --per-file K  the boards in each file, 1 to N (default " +
+           std::to_string(shape.shape.perFile) +
+           ", or N where N is smaller); the last\n"
+           "                file holds what is left, and each is named for its boards' "
+           "places:\n                FILE_1-6.lin\n"
+           "  --fillers F   the filler boards (board 99) at the head of the last file, " +
+           range(shape.fillers) + "\n                (default " +
+           std::to_string(shape.shape.fillers) +
+           ")\n"
+           "  -z, --null    end each path with a NUL, not a line end, and write it as it is (else\n"
+           "                control characters in it are shown escaped, as in messages)\n"
+           "  -h, --help    show this text and exit\n"
+           "  -V, --version show the version and exit\n"
+           "\n"
+           "Examples: a Howell for six tables, 22 boards in rounds of two, into eleven files:\n"
+           "  quillotan-convert --boards 22 --per-file 2 Week12.pbn\n"
+           "nine rounds of three, 27 boards, with no filler boards:\n"
+           "  quillotan-convert --boards=27 --per-file=3 --fillers=0 Week12.pbn\n"
+           "\n"
+           "Exit status: 0 when every file converted, 1 when any failed or the paths could not "
+           "be\nwritten, 2 for a usage error.\n";
+}
 
-// The options that take a number: each sets one number of the set's shape.
+// The options that take a number: each gives one number of the set's shape, as typed.
 struct NumberOption {
     std::string_view name;
     int SetShape::*number;
@@ -59,6 +73,7 @@ constexpr NumberOption kNumberOptions[] = {{"--boards", &SetShape::boards},
 // What the command line asks for; a usage error's message, if any.
 struct Request {
     SetShape shape;
+    std::optional<std::string> typed[std::size(kNumberOptions)];  // as given, in the table's order
     bool nulls = false;
     std::vector<std::filesystem::path> files;
     std::string usageError;
@@ -76,18 +91,29 @@ bool takeNumber(const std::string& text, const std::vector<std::filesystem::path
             request.usageError = std::string(option.name) + " needs a number";
             return true;
         }
-        const std::string value =
+        request.typed[&option - kNumberOptions] =
             rest.empty() ? conversion::pathText(args[++at]) : std::string(rest.substr(1));
-        int& number = request.shape.*option.number;
-        const auto [end, error] =
-            std::from_chars(value.data(), value.data() + value.size(), number);
-        if (value.empty() || error != std::errc() || end != value.data() + value.size()) {
-            request.usageError = std::string(option.name) + ": expected a whole number, not \"" +
-                                 conversion::displayText(value) + "\"";
-        }
         return true;
     }
     return false;
+}
+
+// The shape the numbers give, each at its default where not given; the per-file default
+// follows the boards.
+void takeShape(Request& request) {
+    const SetShape defaults;
+    const auto typed = [&](int at) {
+        return request.typed[at].value_or(std::to_string(defaults.*kNumberOptions[at].number));
+    };
+    const auto& perFile = request.typed[1];
+    const auto shape = conversion::describeShape(
+        typed(0), perFile ? std::optional<std::string_view>(*perFile) : std::nullopt, typed(2));
+    request.shape = shape.shape;
+    for (const auto& option : kNumberOptions) {
+        if (option.number == shape.at) {
+            request.usageError = std::string(option.name) + ": " + shape.problem;
+        }
+    }
 }
 
 Request parse(const std::vector<std::filesystem::path>& args) {
@@ -100,8 +126,8 @@ Request parse(const std::vector<std::filesystem::path>& args) {
             request.files.push_back(args[at]);
         } else if (text == "--") {
             options = false;
-        } else if (text == "--help" || text == "--version") {
-            (text == "--help" ? request.help : request.version) = true;
+        } else if (text == "-h" || text == "--help" || text == "-V" || text == "--version") {
+            (text == "-h" || text == "--help" ? request.help : request.version) = true;
             return request;
         } else if (text == "-z" || text == "--null") {
             request.nulls = true;
@@ -109,14 +135,8 @@ Request parse(const std::vector<std::filesystem::path>& args) {
             request.usageError = "unknown option " + conversion::displayText(text);
         }
     }
-    if (const auto problem = conversion::shapeProblem(request.shape);
-        request.usageError.empty() && problem.number) {
-        for (const auto& option : kNumberOptions) {
-            if (option.number == problem.number) {
-                request.usageError = std::string(option.name) + ": " + problem.text;
-            }
-        }
-    }
+    if (request.usageError.empty()) takeShape(request);
+    if (request.usageError.empty() && request.files.empty()) request.usageError = "no file given";
     return request;
 }
 
@@ -154,16 +174,13 @@ int convertAll(const Request& request) {
                     std::cout << conversion::displayPath(path) << '\n';
                 }
             }
-            if (!result.findings.empty()) {
-                std::cerr << conversion::displayPath(file) << ":\n"
-                          << conversion::findingsText(result.findings, request.shape.files(),
-                                                      conversion::FilesAre::Written,
-                                                      result.findings.size())
-                          << "\n";
+            if (const auto warning = conversion::warningText(result, conversion::FilesAre::Written,
+                                                             result.findings.size());
+                !warning.empty()) {
+                std::cerr << conversion::displayPath(file) << ":\n" << warning << "\n";
             }
         } catch (const conversion::ConversionError& error) {
             std::cerr << error.what() << "\n";
-            written = error.written();
             status = 1;
         }
         if (!written.empty()) {
@@ -187,14 +204,12 @@ int main(int argc, char** argv) {
     conversion::cleanUpOnInterrupt();
     const Request request = parse(conversion::os::arguments(argc, argv));
     if (request.help) {
-        std::cout << kUsage;
+        std::cout << usage();
     } else if (request.version) {
         std::cout << "quillotan-convert " << conversion::kVersion << "\n";
-    } else if (!request.usageError.empty() || request.files.empty()) {
-        if (!request.usageError.empty()) {
-            std::cerr << "quillotan-convert: " << request.usageError << "\n";
-        }
-        std::cerr << kUsage;
+    } else if (!request.usageError.empty()) {
+        std::cerr << "quillotan-convert: " << request.usageError
+                  << "\nTry 'quillotan-convert --help' for more information.\n";
         return 2;
     }
     return request.help || request.version ? 0 : convertAll(request);

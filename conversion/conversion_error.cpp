@@ -4,37 +4,32 @@
 
 namespace conversion {
 
-namespace {
+ConversionError::ConversionError(const std::string& summary, const std::string& files)
+    : std::runtime_error(summary + "\n" + files), summary_(summary) {}
 
-std::string joinPaths(const std::vector<std::filesystem::path>& paths) {
-    std::string text;
-    for (const auto& path : paths) {
-        if (!text.empty()) text += ", ";
-        text += displayPath(path);
-    }
+std::string someFiles(const std::vector<std::filesystem::path>& files) {
+    if (files.empty()) return {};
+    std::string text = displayPath(files.front().filename());
+    const auto more = files.size() - 1;
+    if (more > 0)
+        text += " and " + std::to_string(more) + (more == 1 ? " more file" : " more files");
     return text;
 }
 
-}  // namespace
-
-ConversionError::ConversionError(const std::string& summary, const std::string& files,
-                                 std::vector<std::filesystem::path> written)
-    : std::runtime_error(summary + "\n" + files), summary_(summary), written_(std::move(written)) {}
-
 ConversionError notConverted(const std::filesystem::path& source, std::string_view sentence,
-                             std::vector<std::filesystem::path> written,
-                             const std::vector<std::filesystem::path>& notWritten) {
+                             const std::vector<std::filesystem::path>& earlier) {
     std::string shown = displayText(sentence);
     if (!shown.empty() && shown.front() >= 'a' && shown.front() <= 'z') {
         shown.front() = static_cast<char>(shown.front() - 'a' + 'A');
     }
     const std::string summary = "Could not convert " + displayPath(source) + ".\n" + shown + ".";
-    std::string files = "No output file was written.";
-    if (!written.empty()) {
-        files = "Written before the stop: " + joinPaths(written) + ".";
-        if (!notWritten.empty()) files += "\nNot written: " + joinPaths(notWritten) + ".";
+    std::string files = "No file was written.";
+    if (!earlier.empty()) {
+        files += " The earlier " + someFiles(earlier) +
+                 (earlier.size() == 1 ? " beside the source is" : " beside the source are") +
+                 " untouched.";
     }
-    return ConversionError(summary, files, std::move(written));
+    return ConversionError(summary, files);
 }
 
 }  // namespace conversion

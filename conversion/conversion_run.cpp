@@ -10,6 +10,8 @@
 #include "run_hook.h"
 
 #include <algorithm>
+#include <charconv>
+#include <deque>
 #include <new>
 #include <optional>
 
@@ -19,8 +21,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::size_t kPreambleLines = 8;        // at most, in the header
-constexpr std::uint64_t kLookAhead = 64 * 1024;  // bytes read past the set for a further board
+constexpr std::size_t kPreambleLines = 8;         // at most, in the header
+constexpr std::uint64_t kLookAhead = 256 * 1024;  // bytes read past the set, counting boards
 
 // A header line holds one line whatever the text holds: its line ends are written escaped.
 std::string oneLine(std::string_view text) {
@@ -28,6 +30,21 @@ std::string oneLine(std::string_view text) {
     line.reserve(text.size());
     for (const char c : text) line += c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
     return line;
+}
+
+// The places of a set's file name after its base: "7-12" or "7"; none for any other text.
+std::optional<std::pair<int, int>> placesOf(std::string_view text) {
+    int places[2] = {0, 0};
+    for (int& place : places) {
+        if (text.empty() || text.front() < '0' || text.front() > '9') return std::nullopt;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), place);
+        if (error != std::errc()) return std::nullopt;
+        text.remove_prefix(static_cast<std::size_t>(end - text.data()));
+        if (text.empty()) return std::pair(places[0], &place == places ? places[0] : place);
+        if (&place != places || text.front() != '-') return std::nullopt;
+        text.remove_prefix(1);
+    }
+    return std::nullopt;
 }
 
 std::string joined(const std::vector<std::string>& phrases) {
@@ -53,6 +70,9 @@ private:
     void writeFile(int index);
     void convertBoard(OutputFile& file);
     std::vector<Finding> findings();
+    std::string boardsLeftOver();
+    std::vector<fs::path> otherSets() const;
+    std::vector<fs::path> earlierFiles() const;
 
     const fs::path& source_;
     const Clock& clock_;
@@ -68,7 +88,7 @@ private:
     std::vector<Deal> deals_;  // of the boards written, for the checks
     std::vector<std::vector<std::string>> notes_;  // on each board written
     std::vector<std::optional<fs::perms>> keep_;   // of earlier outputs
-    int filesDone_ = 0;
+    std::deque<OutputFile> files_;                 // written, until all are put in place
 };
 
 Run::Run(const fs::path& source, const Clock& clock, const SetShape& shape,
@@ -89,12 +109,18 @@ RunResult Run::execute() {
     readPreamble();
     deals_.reserve(static_cast<std::size_t>(shape_.boards));
     notes_.reserve(static_cast<std::size_t>(shape_.boards));
-    for (int index = 0; index < shape_.files(); ++index) {
-        writeFile(index);
-        ++filesDone_;
-    }
-    RunResult result{outputs_, findings()};
+    for (int index = 0; index < shape_.files(); ++index) writeFile(index);
+    RunResult result{outputs_, {}, findings(), {}};
+    if (auto left = boardsLeftOver(); !left.empty()) result.notes.push_back(std::move(left));
     reader_.reset();
+    placeAll(files_);
+    result.others = otherSets();
+    if (!result.others.empty()) {
+        result.notes.push_back(someFiles(result.others) + " beside the source " +
+                               (result.others.size() == 1 ? "is" : "are") + " not of this set of " +
+                               std::to_string(shape_.boards) + " boards " +
+                               perFileWords(shape_.perFile) + ".");
+    }
     return result;
 }
 
@@ -109,22 +135,74 @@ std::vector<Finding> Run::findings() {
     for (std::size_t at = 0; at < deals_.size(); ++at) {
         auto phrases = notes_[at];  // what was guessed or passed over, first
         phrases.insert(phrases.end(), checks[at].begin(), checks[at].end());
+        if (shape_.fillers > 0 && deals_[at].number == kFillerNumber) {
+            phrases.push_back("it shares its number, " + std::to_string(kFillerNumber) +
+                              ", with the filler boards");
+        }
         if (phrases.empty()) continue;
         found.push_back(
             {static_cast<int>(at) + 1, deals_[at].number, displayText(joined(phrases))});
     }
-    if (const auto next = reader_->boardAhead(kLookAhead)) {
-        const int place = shape_.boards + 1;
-        const std::string all = std::to_string(shape_.boards);
-        const bool renumbered = next->number && *next->number != place;
-        found.push_back(
-            {Finding::kWholeSource, next->number,
-             "The source holds more boards after board " + all + " (board " +
-                 std::to_string(place) +
-                 (renumbered ? ", numbered " + std::to_string(*next->number) + "," : "") +
-                 " is next); only the first " + all + " were converted."});
-    }
     return found;
+}
+
+// Whether the source holds more boards than the set, and how to convert them.
+std::string Run::boardsLeftOver() {
+    const int set = shape_.boards;
+    const auto next = reader_->boardAhead(kLookAhead, kMaxBoards - set);
+    if (!next) return {};
+    const int held = set + next->boards;
+    const std::string all = std::to_string(set);
+    std::string text =
+        held > kMaxBoards ? "The source holds more than " + std::to_string(kMaxBoards) + " boards"
+        : next->counted   ? "The source holds " + std::to_string(held) + " boards"
+                          : "The source holds at least " + std::to_string(held) + " boards";
+    text +=
+        set == 1 ? "; only the first was converted" : "; only the first " + all + " were converted";
+    const auto after = boardName(set + 1, next->number);
+    if (after != boardName(set + 1, std::nullopt)) text += ", and " + after + " is next";
+    text += ". ";
+    if (held > kMaxBoards) {
+        return text + "A set holds at most " + std::to_string(kMaxBoards) + " boards.";
+    }
+    return text + "Set the boards to " + std::to_string(held) +
+           (next->counted ? " to convert them all." : " or more to convert more of them.");
+}
+
+// The files beside the source named as a set's that this run did not write, in the order of
+// their boards.
+std::vector<fs::path> Run::otherSets() const {
+    const fs::path folder = outputs_.front().parent_path();
+    const std::string first = pathText(outputs_.front().filename());
+    const std::string stem = first.substr(0, first.rfind('_') + 1);
+    std::vector<std::pair<std::pair<int, int>, fs::path>> found;
+    std::error_code error;
+    for (fs::directory_iterator entry(folder.empty() ? "." : folder, error), end;
+         !error && entry != end; entry.increment(error)) {
+        const auto path = folder / entry->path().filename();
+        const std::string name = pathText(path.filename());
+        if (!name.starts_with(stem) || !name.ends_with(".lin") ||
+            std::find(outputs_.begin(), outputs_.end(), path) != outputs_.end()) {
+            continue;
+        }
+        const auto places =
+            placesOf(std::string_view(name).substr(stem.size(), name.size() - stem.size() - 4));
+        if (places) found.emplace_back(*places, path);
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<fs::path> others;
+    for (auto& [places, path] : found) others.push_back(std::move(path));
+    return others;
+}
+
+// The files of the set's names that stand beside the source now.
+std::vector<fs::path> Run::earlierFiles() const {
+    std::vector<fs::path> earlier;
+    for (const auto& output : outputs_) {
+        std::error_code error;
+        if (fs::exists(fs::symlink_status(output, error))) earlier.push_back(output);
+    }
+    return earlier;
 }
 
 // Nothing is written unless every file can be, and no output may be the source itself.
@@ -151,7 +229,7 @@ void Run::readPreamble() {
 
 // The file's boards follow one another in the set; the fillers lead the last file.
 void Run::writeFile(int index) {
-    OutputFile file(outputs_[index], keep_[index]);
+    OutputFile& file = files_.emplace_back(outputs_[index], keep_[index]);
     if (afterTemporaryCreated_) afterTemporaryCreated_(index);
     for (const auto& line : header_) file.writeLine(line);
     if (index == shape_.files() - 1) {
@@ -159,7 +237,7 @@ void Run::writeFile(int index) {
     }
     const int last = std::min((index + 1) * shape_.perFile, shape_.boards);
     while (static_cast<int>(deals_.size()) < last) convertBoard(file);
-    file.commit();
+    file.finish();
 }
 
 void Run::convertBoard(OutputFile& file) {
@@ -170,9 +248,12 @@ void Run::convertBoard(OutputFile& file) {
         const auto read = std::to_string(deals_.size());
         const auto comment = insideComment();
         board_ = 0;
+        const bool fewer = deals_.size() < static_cast<std::size_t>(shape_.perFile);
         throw Fault("the source ends after board " + read + comment +
                     "; a hand-record file must hold " + std::to_string(shape_.boards) + " boards" +
-                    (comment.empty() ? ", or the number of boards can be set to " + read : ""));
+                    (comment.empty() ? ", or the number of boards can be set to " + read +
+                                           (fewer ? " and the boards per file to " + read : "")
+                                     : ""));
     }
     auto record = buildDealRecord(*board, record_);
     file.writeLine(record.line);
@@ -194,9 +275,7 @@ FaultPlace Run::placeOf(const Fault* fault) const {
     place.line = fault ? fault->line() : 0;
     place.board = board_;
     if (board_ > 0 && fault) place.boardNumber = fault->boardNumber();
-    for (int i = 0; i < static_cast<int>(outputs_.size()); ++i) {
-        (i < filesDone_ ? place.written : place.notWritten).push_back(outputs_[i]);
-    }
+    place.earlier = earlierFiles();
     return place;
 }
 
@@ -222,8 +301,8 @@ RunResult convert(const fs::path& source, const Clock& clock, const SetShape& sh
 
 RunResult convert(const fs::path& source, const Clock& clock, const SetShape& shape,
                   const AfterTemporaryCreated& afterTemporaryCreated) {
-    if (const auto problem = shapeProblem(shape); problem.number) {
-        throw notConverted(source, problem.text);
+    if (const auto described = describeShape(shape); described.at) {
+        throw notConverted(source, described.problem);
     }
     std::optional<Run> run;
     const auto placeOf = [&run](const Fault* fault) {

@@ -1,7 +1,6 @@
 #include "fault.h"
 
 #include "quillotan/display_text.h"
-#include "quillotan/findings.h"
 
 namespace conversion {
 
@@ -27,7 +26,7 @@ ConversionError describeFault(const std::filesystem::path& source, std::string_v
         where += (where.empty() ? "" : ", ") + boardName(place.board, place.boardNumber);
     return notConverted(source,
                         where.empty() ? std::string(detail) : where + ": " + std::string(detail),
-                        std::move(place.written), place.notWritten);
+                        place.earlier);
 }
 
 }  // namespace conversion

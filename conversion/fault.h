@@ -33,6 +33,10 @@ private:
     std::optional<std::int16_t> boardNumber_;
 };
 
+// A board as messages name it: "board 8", with its number where that differs from its place,
+// "board 8 (numbered 3)".
+std::string boardName(int place, std::optional<std::int16_t> number);
+
 // "expected a <what>, found <line>", with the found text cut to a readable length.
 std::string expectedFound(std::string_view what, std::string_view found);
 
@@ -41,11 +45,10 @@ struct FaultPlace {
     int line = 0;                                // source line, 0 when not about a line
     int board = 0;                               // place of the board in the set, from 1; 0: none
     std::optional<std::int16_t> boardNumber;     // the number of that board, when it was read
-    std::vector<std::filesystem::path> written;  // output files completed before the stop
-    std::vector<std::filesystem::path> notWritten;  // the others
+    std::vector<std::filesystem::path> earlier;  // files of the set's names beside the source
 };
 
-// The error for the user: the fault's detail, its place, the source and the files.
+// The error for the user: the fault's detail, its place, the source and the earlier files.
 ConversionError describeFault(const std::filesystem::path& source, std::string_view detail,
                               FaultPlace place);
 

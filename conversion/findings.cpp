@@ -1,5 +1,8 @@
 #include "quillotan/findings.h"
 
+#include "fault.h"
+#include "quillotan/conversion_run.h"
+
 #include <array>
 #include <string_view>
 
@@ -8,7 +11,7 @@ namespace conversion {
 namespace {
 
 // "The four LIN files were written", "The LIN file is ready to save below".
-std::string filesLead(int files, FilesAre state) {
+std::string filesLead(std::size_t files, FilesAre state) {
     static constexpr std::array<std::string_view, 10> kWords = {
         "", "", "two", "three", "four", "five", "six", "seven", "eight", "nine"};
     const bool one = files == 1;
@@ -29,16 +32,23 @@ std::string boardName(int place, std::optional<std::int16_t> number) {
 }
 
 std::string findingLine(const Finding& finding) {
-    if (finding.board == Finding::kWholeSource) return finding.text;
     if (finding.board == 0) return "Before board 1: " + finding.text;
     std::string line = boardName(finding.board, finding.number);
     line.front() = 'B';
     return line + ": " + finding.text;
 }
 
-std::string findingsText(const std::vector<Finding>& findings, int files, FilesAre state,
-                         std::size_t maxLines) {
-    std::string text = filesLead(files, state) + ", but some deals look wrong:";
+std::string warningText(const RunResult& result, FilesAre state, std::size_t maxLines) {
+    const auto& findings = result.findings;
+    if (result.notes.empty() && findings.empty()) return {};
+    std::string text = filesLead(result.outputs.size(), state);
+    if (result.notes.empty()) {
+        text += ", but some deals look wrong:";
+    } else {
+        text += ".";
+        for (const auto& note : result.notes) text += "\n" + note;
+        if (!findings.empty()) text += "\nSome deals look wrong:";
+    }
     for (std::size_t i = 0; i < findings.size() && i < maxLines; ++i) {
         text += "\n" + findingLine(findings[i]);
     }

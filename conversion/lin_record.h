@@ -25,6 +25,9 @@ struct LinRecord {
     std::vector<std::string> notes;  // what was taken from elsewhere, as the warning says it
 };
 
+// The number the filler boards carry.
+inline constexpr std::int16_t kFillerNumber = 99;
+
 // The board-99 line that fills the top of the last file: South holds the spades, West the
 // hearts, North the diamonds.
 inline constexpr std::string_view kFillerRecord =

@@ -54,6 +54,10 @@ std::string monthName(const std::tm& moment);
 // Removes the file now; safe to call from a signal handler.
 void removeNow(const std::filesystem::path::value_type* path) noexcept;
 
+// While held, an interrupt waits, and takes effect once released: the few renames that put a
+// run's files in place are done whole, or undone whole, before it.
+void holdInterrupts(bool hold) noexcept;
+
 // Calls cleanup when the user interrupts the program (SIGINT, SIGTERM, SIGHUP; on Windows
 // the console's Ctrl-C, Ctrl-Break and close events), then lets the program end as it would
 // have. A signal ignored at the start (under nohup, in a background job) stays ignored. A

@@ -80,6 +80,18 @@ std::string monthName(const std::tm&) { return {}; }
 
 void removeNow(const char* path) noexcept { ::unlink(path); }
 
+void holdInterrupts(bool hold) noexcept {
+    static sigset_t before;
+    if (!hold) {
+        sigprocmask(SIG_SETMASK, &before, nullptr);
+        return;
+    }
+    sigset_t interrupts;
+    sigemptyset(&interrupts);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&interrupts, signal);
+    sigprocmask(SIG_BLOCK, &interrupts, &before);
+}
+
 void onInterrupt(void (*cleanup)() noexcept) {
     cleanupOnSignal = cleanup;
     struct sigaction action {

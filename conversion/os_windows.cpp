@@ -18,11 +18,13 @@ namespace conversion::os {
 namespace {
 
 void (*cleanupOnEvent)() noexcept = nullptr;
+SRWLOCK held = SRWLOCK_INIT;  // while the run puts its files in place
 
 // The console's events arrive on a thread of their own, while the run may hold the file
 // open: it was opened with FILE_SHARE_DELETE, so that the deletion is granted at once and
 // done when the process ends, which the default handler does next.
 BOOL WINAPI onConsoleEvent(DWORD) {
+    AcquireSRWLockExclusive(&held);  // kept: the process ends
     cleanupOnEvent();
     return FALSE;
 }
@@ -109,6 +111,10 @@ std::string monthName(const std::tm& moment) {
 }
 
 void removeNow(const wchar_t* path) noexcept { DeleteFileW(path); }
+
+void holdInterrupts(bool hold) noexcept {
+    hold ? AcquireSRWLockExclusive(&held) : ReleaseSRWLockExclusive(&held);
+}
 
 void onInterrupt(void (*cleanup)() noexcept) {
     cleanupOnEvent = cleanup;

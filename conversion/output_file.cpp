@@ -3,13 +3,14 @@
 #include "fault.h"
 #include "os.h"
 #include "quillotan/display_text.h"
-#include "quillotan/interrupt_cleanup.h"
+#include "temporaries.h"
 
 #include <cerrno>
 #include <random>
 #include <string>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 namespace conversion {
 
@@ -73,10 +74,10 @@ OutputFile::OutputFile(fs::path target, std::optional<fs::perms> keep)
         temporary_ = target_.parent_path() / ".quillotan-";
         temporary_ += tail;
         temporary_ += ".tmp";
-        watchTemporary(temporary_);
+        watched_ = watchTemporary(temporary_);
         // A replacement is never more open than the file it replaces, even while written.
         file_ = os::createNew(temporary_, keep_.value_or(fs::perms(0666)));
-        if (!file_) forgetTemporary();  // another run's, perhaps
+        if (!file_) forgetTemporary(std::exchange(watched_, -1));  // another run's, perhaps
         if (!file_ && errno != EEXIST) break;
     }
     if (!file_) {
@@ -86,7 +87,11 @@ OutputFile::OutputFile(fs::path target, std::optional<fs::perms> keep)
 }
 
 OutputFile::~OutputFile() {
-    if (!committed_) discard();
+    if (placed_) return;
+    if (file_) std::fclose(file_);
+    std::error_code error;
+    fs::remove(temporary_, error);
+    forgetTemporary(watched_);
 }
 
 void OutputFile::writeLine(std::string_view text) {
@@ -96,37 +101,65 @@ void OutputFile::writeLine(std::string_view text) {
     if (!written && writeError_ == 0) writeError_ = errno ? errno : EIO;
 }
 
-void OutputFile::commit() {
+void OutputFile::finish() {
     errno = 0;
     if (writeError_ == 0 && !os::flushToDisk(file_)) writeError_ = errno ? errno : EIO;
     const bool closed = std::fclose(std::exchange(file_, nullptr)) == 0;
     if (!closed || writeError_) {
         const int error = writeError_ ? writeError_ : errno;
-        discard();
         throw Fault("cannot write " + pathText(target_) + ": " +
                     (error ? reason(error) : "the disk may be full"));
     }
     std::error_code error;
     if (keep_) fs::permissions(temporary_, *keep_, error);  // as the file it replaces
     if (error) {
-        discard();
         throw Fault("cannot set the permissions of " + pathText(target_) + ": " + error.message());
     }
-    fs::rename(temporary_, target_, error);
-    if (error) {
-        discard();
-        throw Fault("cannot write " + pathText(target_) + ": " + error.message());
-    }
-    forgetTemporary();
-    committed_ = true;
-    os::flushFolder(target_.parent_path());
 }
 
-void OutputFile::discard() noexcept {
-    if (file_) std::fclose(std::exchange(file_, nullptr));
-    std::error_code error;
-    fs::remove(temporary_, error);
-    forgetTemporary();
+void placeAll(std::deque<OutputFile>& files) {
+    os::holdInterrupts(true);
+    struct Release {
+        ~Release() { os::holdInterrupts(false); }
+    } release;
+    std::vector<fs::path> aside(files.size());  // where each earlier file waits
+    std::size_t placed = 0;
+    // Every earlier file back in its place, and no new one.
+    const auto undo = [&] {
+        std::error_code ignored;
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            if (!aside[i].empty()) {
+                fs::rename(aside[i], files[i].target_, ignored);
+            } else if (i < placed) {
+                fs::remove(files[i].target_, ignored);
+            }
+        }
+    };
+    std::error_code error, absent;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const fs::path& target = files[i].target_;
+        if (!fs::exists(fs::symlink_status(target, absent))) continue;
+        aside[i] = fs::path(files[i].temporary_).replace_extension(".old");
+        fs::rename(target, aside[i], error);
+        if (error) {
+            aside[i].clear();
+            undo();
+            throw Fault("cannot replace " + pathText(target) + ": " + error.message());
+        }
+    }
+    for (; placed < files.size(); ++placed) {
+        fs::rename(files[placed].temporary_, files[placed].target_, error);
+        if (error) {
+            undo();
+            throw Fault("cannot write " + pathText(files[placed].target_) + ": " + error.message());
+        }
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        files[i].placed_ = true;
+        forgetTemporary(files[i].watched_);
+        if (!aside[i].empty()) fs::remove(aside[i], error);
+    }
+    if (!files.empty()) os::flushFolder(files.front().target_.parent_path());
 }
 
 }  // namespace conversion

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <deque>
 #include <filesystem>
 #include <optional>
 #include <string_view>
@@ -12,9 +13,9 @@ namespace conversion {
 // read-only.
 std::optional<std::filesystem::perms> checkReplaceable(const std::filesystem::path& target);
 
-// One output file, written under a temporary name in the target's folder and moved over the
-// target only by commit(). Until then an existing file of the target's name keeps its
-// content, and a file that is dropped uncommitted leaves nothing behind.
+// One output file, written under a temporary name in the target's folder and put in the
+// target's place only with the rest of its set (placeAll). Until then an existing file of the
+// target's name keeps its content, and a file that is dropped unplaced leaves nothing behind.
 class OutputFile {
 public:
     // Creates the temporary file; throws Fault when it cannot be created. keep: the
@@ -28,19 +29,25 @@ public:
     // Writes the text followed by CR LF.
     void writeLine(std::string_view text);
 
-    // Closes the file and puts it in the target's place; throws Fault when any write failed
-    // or the move is refused.
-    void commit();
+    // Closes the file, through to the disk, with the target's permission bits; throws Fault
+    // when any write failed.
+    void finish();
 
 private:
-    void discard() noexcept;
+    friend void placeAll(std::deque<OutputFile>& files);
 
     std::filesystem::path target_;
     std::optional<std::filesystem::perms> keep_;
     std::filesystem::path temporary_;
+    int watched_ = -1;  // the interrupt's handle on the temporary file
     std::FILE* file_ = nullptr;
     int writeError_ = 0;  // errno of the first write that failed
-    bool committed_ = false;
+    bool placed_ = false;
 };
+
+// Puts every finished file of a set in its target's place, or none of them: the earlier
+// files of the targets' names are moved aside first, and back where any move fails, so that
+// they stay as they were. Throws Fault naming the file that could not be replaced.
+void placeAll(std::deque<OutputFile>& files);
 
 }  // namespace conversion

@@ -105,23 +105,32 @@ std::optional<Board> PbnReader::nextBoard() {
     }
 }
 
-std::optional<PbnReader::Ahead> PbnReader::boardAhead(std::uint64_t within) {
-    if (pending_) return Ahead{parseBoardNumber(pending_->value)};
+std::optional<PbnReader::Ahead> PbnReader::boardAhead(std::uint64_t within, int most) {
     readLimit_ = source_.bytesRead() + within;
+    std::optional<Ahead> ahead;
+    if (pending_) ahead = Ahead{parseBoardNumber(pending_->value)};
     try {
         Tag tag;
         for (bool inGame = false;;) {
             const Event event = next(tag);
-            if (event == Event::EndOfSource || (event == Event::EndOfGame && inGame)) break;
-            if (event == Event::Tag && tag.name == kUsedNames[kBoard]) {
-                return Ahead{parseBoardNumber(tag.value)};
+            const bool board = event == Event::Tag && tag.name == kUsedNames[kBoard];
+            if (ahead) {
+                if (event == Event::EndOfSource) {
+                    ahead->counted = !limitReached_;
+                    break;
+                }
+                if (board && ++ahead->boards > most) break;
+                continue;
             }
+            // The next game alone tells whether another board follows.
+            if (event == Event::EndOfSource || (event == Event::EndOfGame && inGame)) break;
+            if (board) ahead = Ahead{parseBoardNumber(tag.value)};
             inGame = inGame || event == Event::Tag;
         }
     } catch (const Fault&) {
-        // a line that no board could start with
+        // a line that no board could start with: the count stops short
     }
-    return std::nullopt;
+    return ahead;
 }
 
 // The next tag, or the end of a game or of the source. Escape lines, comments and section
@@ -129,9 +138,8 @@ std::optional<PbnReader::Ahead> PbnReader::boardAhead(std::uint64_t within) {
 PbnReader::Event PbnReader::next(Tag& tag) {
     for (;;) {
         if (!inLine_) {
-            if (source_.bytesRead() >= readLimit_ || !source_.readLine(line_)) {
-                return Event::EndOfSource;
-            }
+            limitReached_ = source_.bytesRead() >= readLimit_;
+            if (limitReached_ || !source_.readLine(line_)) return Event::EndOfSource;
             inLine_ = true;
             pos_ = 0;
             if (!inComment_ && line_.starts_with('%')) {

@@ -55,12 +55,15 @@ public:
     std::optional<Board> nextBoard();
 
     // Whether another board follows the last one read: its Board tag, looked for in the next
-    // game alone and at most within bytes on; its number when that is a whole number. Never
+    // game alone, with its number when that is a whole number; then how many boards follow,
+    // counted from it until the source ends, the count passes most, or within bytes on. Never
     // throws for what it reads.
     struct Ahead {
         std::optional<std::int16_t> number;
+        int boards = 1;        // counted so far, the next one among them
+        bool counted = false;  // all of them: the source ended
     };
-    std::optional<Ahead> boardAhead(std::uint64_t within);
+    std::optional<Ahead> boardAhead(std::uint64_t within, int most);
 
 private:
     enum class Event { Tag, EndOfGame, EndOfSource };
@@ -80,6 +83,7 @@ private:
 
     PbnSource source_;
     std::uint64_t readLimit_ = UINT64_MAX;  // of the source's bytes, while looking ahead
+    bool limitReached_ = false;
     std::string line_;
     std::size_t pos_ = 0;
     bool inLine_ = false;

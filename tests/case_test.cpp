@@ -1,7 +1,8 @@
 // Whole runs from the case folders in tests/cases: each folder holds a source, optionally a
 // before/ folder of what stands beside it before the run, the .lin files that must stand
 // beside it afterwards, error.txt with the run's whole message when the run must fail, and
-// findings.txt with what looks wrong in the deals. A README line says what the case catches.
+// findings.txt with the notes about the whole source, then what looks wrong in the deals. A README
+// line says what the case catches.
 // "@DIR@" in the expected files stands for the source's folder, with forward slashes.
 // shape.txt, where there is one, gives the set's shape (else 24 boards, 6 a file, 2 fillers).
 // QUILLOTAN_UPDATE_CASES=1 writes what the run gives into the folders instead: check every
@@ -60,7 +61,9 @@ TEST_P(CaseTest, GivesTheExpectedFiles) {
 
     std::map<std::string, std::string> got;
     const auto error = messageOf([&] {
-        for (const auto& finding : convert(source, fixedClock, shape).findings) {
+        const auto result = convert(source, fixedClock, shape);
+        for (const auto& note : result.notes) got["findings.txt"] += note + "\n";
+        for (const auto& finding : result.findings) {
             got["findings.txt"] += findingLine(finding) + "\n";
         }
     });

@@ -33,7 +33,7 @@ while IFS='|' read -r platform copies args status out err; do
     IFS=' ' read -rd '' -a words < <(printf '%b\0' "$args")
     expect "${status// /}" "$out" "$(printf '%b' "${err# }")" "${words[@]/#\'\'/}"
 done <"$here/cli_rows.txt"
-expect 0 "quillotan-convert $QUILLOTAN_VERSION" "" --version
+expect 0 "quillotan-convert $QUILLOTAN_VERSION" "" -V
 # The set's shapes that are refused (shape_rows.txt): status 2, the option and the reason.
 while IFS='|' read -r numbers _ option sentence; do
     read -r n k f <<<"$numbers"

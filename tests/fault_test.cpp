@@ -6,6 +6,7 @@
 #include "quillotan/display_text.h"
 #include "quillotan/interrupt_cleanup.h"
 #include "run_hook.h"
+#include "temporaries.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -36,30 +37,37 @@ const fs::path kCases = CASES_DIR;
 // A path from UTF-8 text, whatever the platform's narrow encoding.
 fs::path pathOf(const std::string& text) { return std::u8string(text.begin(), text.end()); }
 
-bool throwsMemory = false;  // what and where the run's test hook throws, or looks
-int throwAt = -1, raiseAt = -1, signalNumber = 0, ignoredSignal = 0, lookAt = -1;
-fs::path lookIn = ".";
-std::string lookFor;        // the temporary file's mode there, in octal
-void (*limit)() = nullptr;  // set in a child process before the run; none: run here
+// What a row's test hook does, and where: each row has its own.
+struct Plan {
+    bool throwsMemory = false;
+    int throwAt = -1, raiseAt = -1, signalNumber = 0, ignoredSignal = 0, lookAt = -1;
+    fs::path lookIn;
+    std::string lookFor;          // the temporary file's mode there, in octal
+    std::function<void()> limit;  // set in a child process before the run; none: run here
+};
 
 // Right after temporary file index is created: the row's signal, or its fault.
-void strike(int index) {
+void strike(const Plan& plan, int index) {
 #ifdef _WIN32
-    if (index == raiseAt) removeWatchedTemporary();  // wine sends no console events
+    if (index == plan.raiseAt) removeWatchedTemporaries();  // wine sends no console events
 #else
-    if (index == raiseAt) std::raise(signalNumber);
+    if (index == plan.raiseAt) std::raise(plan.signalNumber);
 #endif
-    for (const auto& entry : fs::directory_iterator(lookIn)) {
-        if (index == lookAt && pathText(entry.path().filename()).starts_with(".quillotan-")) {
-            EXPECT_EQ(entry.status().permissions(), fs::perms(std::stoi(lookFor, nullptr, 8)));
+    if (index == plan.lookAt) {
+        for (const auto& entry : fs::directory_iterator(plan.lookIn)) {
+            if (pathText(entry.path().filename()).starts_with(".quillotan-")) {
+                EXPECT_EQ(entry.status().permissions(),
+                          fs::perms(std::stoi(plan.lookFor, nullptr, 8)));
+            }
         }
     }
-    if (index != throwAt) return;
-    throwsMemory ? throw std::bad_alloc() : throw std::runtime_error("refused");
+    if (index != plan.throwAt) return;
+    plan.throwsMemory ? throw std::bad_alloc() : throw std::runtime_error("refused");
 }
 
-std::string convertHere(const fs::path& source) {
-    return messageOf([&] { convert(source, fixedClock, {}, strike); });
+std::string convertHere(const fs::path& source, const Plan& plan) {
+    return messageOf(
+        [&] { convert(source, fixedClock, {}, [&plan](int index) { strike(plan, index); }); });
 }
 
 #ifdef _WIN32
@@ -67,13 +75,13 @@ HANDLE held = INVALID_HANDLE_VALUE;
 #else
 // The run's message, from a child process that sets its limits first; for a child that a
 // signal ends, "killed by signal N".
-std::string convertInChild(const fs::path& source) {
+std::string convertInChild(const fs::path& source, const Plan& plan) {
     TempDir out;
     fs::permissions(out.path, fs::perms::all);
     if (fork() == 0) {
-        limit();
+        plan.limit();
         alarm(10);  // a run that waits is killed
-        writeFile(out / "message", convertHere(source));
+        writeFile(out / "message", convertHere(source, plan));
         _exit(0);
     }
     int status = 0;
@@ -100,6 +108,7 @@ void sizeLimit() {
 // One step of a row's preparation in the folder, or one check of it afterwards: its verb,
 // then a name in the folder and a mode or a target (fault_rows.txt says what each does).
 struct Step {
+    Plan& plan;
     fs::path& folder;
     const std::string& source;
     std::string name, mode;
@@ -123,14 +132,18 @@ const std::map<std::string, std::function<void(const Step&)>> kSteps = {
      }},
     {"mkdir", [](const Step& s) { fs::create_directory(s.path()); }},
     {"tmpmode",
-     [](const Step& s) { lookAt = std::stoi(s.name), lookIn = s.folder, lookFor = s.mode; }},
+     [](const Step& s) {
+         s.plan.lookAt = std::stoi(s.name), s.plan.lookIn = s.folder, s.plan.lookFor = s.mode;
+     }},
     {"chmod", [](const Step& s) { fs::permissions(s.path(), s.perms()); }},
     {"file",
      [](const Step& s) { writeFile(s.path(), "earlier"), fs::permissions(s.path(), s.perms()); }},
     {"symlink", [](const Step& s) { fs::create_symlink(s.mode, s.path()); }},
     {"link", [](const Step& s) { fs::create_hard_link(s.folder / s.mode, s.path()); }},
     {"throw",
-     [](const Step& s) { throwAt = std::stoi(s.name), throwsMemory = s.mode == "memory"; }},
+     [](const Step& s) {
+         s.plan.throwAt = std::stoi(s.name), s.plan.throwsMemory = s.mode == "memory";
+     }},
     {"deep",
      [](const Step& s) {
          const auto length = std::stoul(s.name);
@@ -147,10 +160,10 @@ const std::map<std::string, std::function<void(const Step&)>> kSteps = {
     {"earlier", [](const Step& s) { EXPECT_EQ(readFile(s.path()), "earlier") << s.name; }},
     {"signal",
      [](const Step& s) {
-         raiseAt = std::stoi(s.name), signalNumber = std::stoi(s.mode);
+         s.plan.raiseAt = std::stoi(s.name), s.plan.signalNumber = std::stoi(s.mode);
 #ifndef _WIN32
-         limit = [] {
-             if (ignoredSignal) std::signal(ignoredSignal, SIG_IGN);  // as nohup does
+         s.plan.limit = [ignored = s.plan.ignoredSignal] {
+             if (ignored) std::signal(ignored, SIG_IGN);  // as nohup does
              cleanUpOnInterrupt();
          };
 #endif
@@ -162,19 +175,19 @@ const std::map<std::string, std::function<void(const Step&)>> kSteps = {
                             0, nullptr);
      }},
 #else
-    {"ignore", [](const Step& s) { ignoredSignal = std::stoi(s.name); }},
+    {"ignore", [](const Step& s) { s.plan.ignoredSignal = std::stoi(s.name); }},
     {"owner",
      [](const Step& s) { ASSERT_EQ(lchown(s.path().c_str(), 65534, 65534), 0) << "not root"; }},
     {"fifo", [](const Step& s) { mkfifo(s.path().c_str(), 0600); }},
-    {"nobody", [](const Step&) { limit = asNobody; }},
-    {"sizelimit", [](const Step&) { limit = sizeLimit; }},
+    {"nobody", [](const Step& s) { s.plan.limit = asNobody; }},
+    {"sizelimit", [](const Step& s) { s.plan.limit = sizeLimit; }},
 #endif
 };
 
-void step(const std::string& text, fs::path& folder, const std::string& source) {
+void step(const std::string& text, Plan& plan, fs::path& folder, const std::string& source) {
     std::istringstream words(text);
     std::string verb;
-    Step step{folder, source, {}, {}};
+    Step step{plan, folder, source, {}, {}};
     words >> verb >> step.name >> step.mode;
     const auto found = kSteps.find(verb);
     if (found == kSteps.end()) return ADD_FAILURE() << "no step " << verb;
@@ -192,17 +205,18 @@ TEST_P(FaultTest, SaysWhatAndLeavesNoPartialFile) {
 #ifndef _WIN32
     umask(022);  // the mode of a new file: 0644
 #endif
-    for (const auto& text : cellsOf(row[3], ';')) step(text, folder, row[2]);
+    Plan plan;
+    for (const auto& text : cellsOf(row[3], ';')) step(text, plan, folder, row[2]);
     const fs::path source = pathOf(pathText(folder) + "/" + row[2]);
 #ifndef _WIN32
-    const std::string message = limit ? convertInChild(source) : convertHere(source);
+    const std::string message =
+        plan.limit ? convertInChild(source, plan) : convertHere(source, plan);
 #else
-    const std::string message = convertHere(source);
+    const std::string message = convertHere(source, plan);
     CloseHandle(std::exchange(held, INVALID_HANDLE_VALUE));
 #endif
-    throwAt = raiseAt = lookAt = -1, ignoredSignal = 0, limit = nullptr;
 
-    const auto sentence = replaced(row[4], "@DIR@", pathText(folder));
+    const auto sentence = replaced(replaced(row[4], "@DIR@", pathText(folder)), "\\n", "\n");
     EXPECT_TRUE(sentence.empty() ? message.empty() : message.find("\n" + sentence) != message.npos)
         << message;
     if (message.empty()) {  // the header names the source as it was given
@@ -216,7 +230,7 @@ TEST_P(FaultTest, SaysWhatAndLeavesNoPartialFile) {
     std::string left;
     for (const auto& name : names) left += (left.empty() ? "" : " ") + name;
     EXPECT_EQ(left, row[5]);
-    for (const auto& text : cellsOf(row[6], ';')) step(text, folder, row[2]);
+    for (const auto& text : cellsOf(row[6], ';')) step(text, plan, folder, row[2]);
 }
 
 // The rows for this platform: any, windows; or any, posix and, for root, root.

@@ -120,7 +120,7 @@ private slots:
     }
 
     // A run with doubtful deals shows one warning, a failed run its error; the window goes on,
-    // and its boxes show only what the failed run wrote, never an earlier run's names.
+    // and its boxes show no file for the failed run, never an earlier run's names.
     void showsErrorsAndFindingsInOneBox() {
         Quillotan window(testing_support::fixedClock);
         window.show();
@@ -139,7 +139,7 @@ private slots:
             clickGetDealFile(window, shown[0]),
             QString::number(QMessageBox::Critical) + " " + title + "\n" +
                 fromCase("bigdeal_14/error.txt").replace("@DIR@", folder).replace("deals", name));
-        QCOMPARE(boxes(window), shown.mid(0, 3) << QString() << QString());
+        QCOMPARE(boxes(window), shown.mid(0, 1) << QStringList(4, QString()));
 
         // 200 lines of findings before board 1: the box fits the screen.
         QFile::remove(source);
@@ -194,22 +194,39 @@ private slots:
     void followsTheShape() {
         {
             Quillotan window(testing_support::fixedClock);
+            window.show();
             const auto spins = window.findChildren<QSpinBox*>();  // boards, per file, fillers
             for (const auto& row : testing_support::tableRows("shape_rows.txt", 4)) {
                 std::istringstream numbers(row[0]);
                 for (auto* spin : spins) spin->setValue(*std::istream_iterator<int>(numbers));
-                QVERIFY(!conversion::shapeProblem(
+                QVERIFY(!conversion::describeShape(
                              {spins[0]->value(), spins[1]->value(), spins[2]->value()})
-                             .number);
+                             .at);
             }
-            for (const int i : {0, 1, 2}) spins[i]->setValue(std::array{27, 3, 2}[i]);
+            // Typing into Boards changes no other number, and the window stays maximised;
+            // per file, bounded by fewer boards, comes back with more.
+            spins[1]->setValue(6);
+            for (const char* typed : {"18", "4", "27"}) {
+                spins[0]->selectAll();
+                QTest::keyClicks(spins[0], typed);
+                QTest::keyClick(spins[0], Qt::Key_Enter);
+                QCOMPARE(spins[1]->value(), std::min(6, spins[0]->value()));
+            }
+            QVERIFY(window.isMaximized());
+            spins[1]->setValue(3);
         }
         Quillotan window(testing_support::fixedClock);
         QCOMPARE(window.windowTitle(), QStringLiteral("Creating 9 Lin Files from a 27-board PBN"));
         QCOMPARE(window.findChild<QFileDialog*>()->windowTitle(),
                  QStringLiteral("Find 27-Board pbn File"));
         copyCase("shape_27_in_threes");
-        QVERIFY(clickGetDealFile(window, source).contains("\nThe nine LIN files were written, "));
+        // The earlier runs' files of six beside it are named, and offered to the trash.
+        QVERIFY(
+            clickGetDealFile(window, source)
+                .contains("\nThe nine LIN files were written.\nThe source holds 73 boards; "
+                          "only the first 27 were converted. Set the boards to 73 to convert "
+                          "them all.\nWoche 12_1-6.lin and 3 more files beside the source are "
+                          "not of this set of 27 boards in threes.\n\nMove them to the trash?"));
         const QStringList shown = boxes(window);
         QCOMPARE(shown.size(), 10);
         QVERIFY(shown[9].endsWith("/Woche 12_25-27.lin") && QFile::exists(shown[9]));

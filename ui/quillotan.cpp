@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSettings>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QUrl>
 
@@ -41,6 +43,8 @@ constexpr Place kLinArea = {kTxtLinLeft, kTxtLinTop, kTxtLinWidth + 360, 4 * kTx
 // The shape's row, between Get Deal File and the boxes: a label, then its spin box.
 constexpr int kShapeTop = 1380, kShapeLabelWidth = 855, kShapeSpinWidth = 705, kShapeGap = 120;
 
+const conversion::ShapeDescription kDefault = conversion::describeShape(conversion::SetShape{});
+
 QLineEdit* makeBox(QWidget* parent, const QString& name, const QString& accessibleName) {
     auto* box = new QLineEdit(parent);
     box->setObjectName(name);
@@ -50,17 +54,19 @@ QLineEdit* makeBox(QWidget* parent, const QString& name, const QString& accessib
 
 constexpr const char* kLastFolderKey = "lastFolder";
 
-// A spin box for one number of the shape, with its label before it, kept in the settings
-// under key.
+// A spin box for one number of the shape, with its label (a mnemonic in it) before it, kept
+// in the settings under key. Its value changes when typing ends, not at every key.
 QSpinBox* makeSpin(QWidget* parent, const QString& name, const QString& label,
-                   const QString& accessibleName, const char* key, int low, int high, int initial) {
+                   const QString& accessibleName, const char* key,
+                   const conversion::ShapeRange& range, int initial) {
     auto* spin = new QSpinBox(parent);
     auto* caption = new QLabel(label, parent);
     caption->setObjectName(name + QStringLiteral("Label"));
     caption->setBuddy(spin);
     spin->setObjectName(name);
     spin->setAccessibleName(accessibleName);
-    spin->setRange(low, high);
+    spin->setKeyboardTracking(false);
+    spin->setRange(range.low, range.high);
     spin->setValue(QSettings().value(QLatin1String(key), initial).toInt());
     spin->setProperty("key", QLatin1String(key));
     return spin;
@@ -97,15 +103,15 @@ Quillotan::Quillotan(conversion::Clock clock, QWidget* parent)
       TxtSource(makeBox(this, QStringLiteral("TxtSource"), QStringLiteral("Source file"))),
       LinArea(new QScrollArea(this)),
       Label1(new QLabel(QStringLiteral("Lin Files:"), this)),
-      SpinBoards(makeSpin(this, QStringLiteral("SpinBoards"), QStringLiteral("Boards"),
-                          QStringLiteral("Boards in the set"), "shape/boards", 1,
-                          conversion::kMaxBoards, conversion::SetShape{}.boards)),
-      SpinPerFile(makeSpin(this, QStringLiteral("SpinPerFile"), QStringLiteral("per file"),
-                           QStringLiteral("Boards per file"), "shape/perFile", 1,
-                           conversion::kMaxBoards, conversion::SetShape{}.perFile)),
-      SpinFillers(makeSpin(this, QStringLiteral("SpinFillers"), QStringLiteral("fillers"),
-                           QStringLiteral("Filler boards"), "shape/fillers", 0,
-                           conversion::kMaxFillers, conversion::SetShape{}.fillers)),
+      SpinBoards(makeSpin(this, QStringLiteral("SpinBoards"), QStringLiteral("&Boards"),
+                          QStringLiteral("Boards in the set"), "shape/boards", kDefault.boards,
+                          kDefault.shape.boards)),
+      SpinPerFile(makeSpin(this, QStringLiteral("SpinPerFile"), QStringLiteral("&per file"),
+                           QStringLiteral("Boards per file"), "shape/perFile",
+                           {kDefault.perFile.low, conversion::kMaxBoards}, kDefault.shape.perFile)),
+      SpinFillers(makeSpin(this, QStringLiteral("SpinFillers"), QStringLiteral("&fillers"),
+                           QStringLiteral("Filler boards"), "shape/fillers", kDefault.fillers,
+                           kDefault.shape.fillers)),
       ComExit(makeButton(this, QStringLiteral("ComExit"), QStringLiteral("Exit"))),
       CD1(new QFileDialog(this)),
       m_clock(std::move(clock)) {
@@ -124,13 +130,20 @@ Quillotan::Quillotan(conversion::Clock clock, QWidget* parent)
     CD1->setDirectory(startFolder());
     setAcceptDrops(true);
 
-    for (auto* spin : {SpinBoards, SpinPerFile, SpinFillers}) {
-        connect(spin, &QSpinBox::valueChanged, this, &Quillotan::shapeChanged);
-    }
+    m_perFile = SpinPerFile->value();
+    connect(SpinBoards, &QSpinBox::valueChanged, this, &Quillotan::shapeChanged);
+    connect(SpinPerFile, &QSpinBox::valueChanged, this, [this](int value) {
+        m_perFile = value;  // the director's choice, which the boards may bound for a while
+        shapeChanged();
+    });
+    connect(SpinFillers, &QSpinBox::valueChanged, this, &Quillotan::shapeChanged);
     connect(ComDeal, &QPushButton::clicked, this, &Quillotan::ComDeal_Click);
     connect(ComExit, &QPushButton::clicked, this, &Quillotan::ComExit_Click);
 
     shapeChanged();
+    const double scale = logicalDpiX() / kTwipsPerInch;
+    resize(static_cast<int>(kClientWidth * scale + 0.5),
+           static_cast<int>(kClientHeight * scale + 0.5));
     ComDeal->setFocus();
     Form_Load();
 }
@@ -146,7 +159,6 @@ void Quillotan::placeControls() {
     const auto place = [&](QWidget* widget, const Place& at) {
         widget->setGeometry(px(at.left), px(at.top), px(at.width), px(at.height));
     };
-    resize(px(kClientWidth), px(kClientHeight));
     place(ComDeal, kComDeal);
     place(TxtSource, kTxtSource);
     place(Label1, kLabel1);
@@ -171,24 +183,33 @@ conversion::SetShape Quillotan::shape() const {
 }
 
 void Quillotan::shapeChanged() {
-    SpinPerFile->setMaximum(SpinBoards->value());  // may lower the boards per file
-    for (auto* spin : {SpinBoards, SpinPerFile, SpinFillers}) {
+    {
+        // The boards bound the boards per file; the director's choice comes back when they
+        // allow it again.
+        const QSignalBlocker quiet(SpinPerFile);
+        const auto bounds =
+            conversion::describeShape({SpinBoards->value(), 1, SpinFillers->value()});
+        SpinPerFile->setMaximum(bounds.perFile.high);
+        SpinPerFile->setValue(std::min(m_perFile, bounds.perFile.high));
+    }
+    for (auto* spin : {SpinBoards, SpinFillers}) {
         QSettings().setValue(spin->property("key").toString(), spin->value());
     }
-    const conversion::SetShape now = shape();
-    setWindowTitle(QString::fromStdString(conversion::shapeTitle(now)));
-    CD1->setWindowTitle(QString::fromStdString(conversion::shapeDialogTitle(now)));
-    if (static_cast<int>(TxtLin.size()) != now.files()) {
+    QSettings().setValue(SpinPerFile->property("key").toString(), m_perFile);
+    const auto now = conversion::describeShape(shape());
+    setWindowTitle(QString::fromStdString(now.title));
+    CD1->setWindowTitle(QString::fromStdString(now.dialogTitle));
+    if (static_cast<int>(TxtLin.size()) != now.files) {
         for (auto* box : TxtLin) delete box;
         TxtLin.clear();
-        for (int i = 0; i < now.files(); ++i) {
+        for (int i = 0; i < now.files; ++i) {
             TxtLin.push_back(makeBox(LinArea->widget(), QStringLiteral("TxtLin%1").arg(i),
                                      QStringLiteral("Lin file %1").arg(i + 1)));
             TxtLin.back()->show();
         }
         Label1->setBuddy(TxtLin[0]);
-        // Tab: the shape, Get Deal File, the source's box, the files' boxes, Exit.
-        QList<QWidget*> order = {SpinBoards, SpinPerFile, SpinFillers, ComDeal, TxtSource};
+        // Tab: Get Deal File, the source's box, the shape, the files' boxes, Exit.
+        QList<QWidget*> order = {ComDeal, TxtSource, SpinBoards, SpinPerFile, SpinFillers};
         order.append(QList<QWidget*>(TxtLin.begin(), TxtLin.end()));
         order.append(ComExit);
         for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
@@ -220,34 +241,52 @@ void Quillotan::convertFile(const std::filesystem::path& path) {
     // Absolute, but with its .. kept: the system resolves them after the links before them.
     std::error_code failed;
     const std::filesystem::path source = std::filesystem::absolute(path, failed);
-    std::vector<std::filesystem::path> written;
-    QString error, warning;
+    conversion::RunResult result;
+    QString error;
     try {
-        const auto result = conversion::convert(source, m_clock, shape());
-        written = result.outputs;
-        // The files are written; what looks wrong in the deals is the director's to judge.
-        if (!result.findings.empty()) {
-            warning =
-                QString::fromStdString(conversion::findingsText(result.findings, shape().files()));
-        }
+        result = conversion::convert(source, m_clock, shape());
         QSettings().setValue(QLatin1String(kLastFolderKey), toQString(source.parent_path()));
     } catch (const conversion::ConversionError& failure) {
-        // The run's own error says what was wrong, where, and which files were written.
+        // The run's own error says what was wrong, where, and that nothing was written.
         error = QString::fromUtf8(failure.what());
-        written = failure.written();
     }
-    // The boxes show this run's names alone: a file it did not write leaves its box empty.
+    // The boxes show this run's names alone: a run that failed wrote nothing.
     const auto shown = [](const std::filesystem::path& name) {
         return QString::fromStdString(conversion::displayPath(name));
     };
     TxtSource->setText(shown(source));
     for (std::size_t i = 0; i < TxtLin.size(); ++i) {
-        TxtLin[i]->setText(i < written.size() ? shown(written[i]) : QString());
+        TxtLin[i]->setText(i < result.outputs.size() ? shown(result.outputs[i]) : QString());
     }
+    // The files are written; what looks wrong in the deals is the director's to judge.
+    const auto warning = QString::fromStdString(conversion::warningText(result));
     if (!error.isEmpty()) {
         showMessage(this, QMessageBox::Critical, error);
+    } else if (!result.others.empty()) {
+        offerToTrash(warning, result.others);
     } else if (!warning.isEmpty()) {
         showMessage(this, QMessageBox::Warning, warning);
+    }
+}
+
+// Files of another set beside the source: the director may move them to the trash, from which
+// they can be taken back.
+void Quillotan::offerToTrash(const QString& warning,
+                             const std::vector<std::filesystem::path>& others) {
+    QMessageBox box(QMessageBox::Warning, windowTitle(),
+                    warning + QStringLiteral("\n\nMove them to the trash?"),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    if (box.exec() != QMessageBox::Yes) return;
+    QStringList kept;
+    for (const auto& other : others) {
+        if (!QFile::moveToTrash(toQString(other))) kept.append(toQString(other.filename()));
+    }
+    if (!kept.isEmpty()) {
+        showMessage(this, QMessageBox::Warning,
+                    QStringLiteral("These could not be moved to the trash: %1.")
+                        .arg(kept.join(QStringLiteral(", "))));
     }
 }
 

@@ -52,6 +52,7 @@ private:
     QString startFolder() const;
     conversion::SetShape shape() const;
     void shapeChanged();  // captions, bounds and boxes follow the shape, which is kept
+    void offerToTrash(const QString& warning, const std::vector<std::filesystem::path>& others);
 
     QPushButton* ComDeal;
     QLineEdit* TxtSource;
@@ -65,4 +66,5 @@ private:
     QFileDialog* CD1;
 
     conversion::Clock m_clock;
+    int m_perFile = 0;  // the boards per file as the director set them, before the boards' bound
 };

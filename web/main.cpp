@@ -37,8 +37,9 @@ std::string json(std::string_view text) {
 
 // Converts source (a path in the module's file system) with date and time as the header's
 // timestamp, in the set's shape. The answer: {"source": the name as shown, "files": [{"path":
-// the name in the file system, "shown": as shown}, one for each file], "warning": the
-// findings' text, or ""}; or {"source": ..., "error": the message's first two lines}.
+// the name in the file system, "shown": as shown}, one for each file], "zip": the name of the
+// ZIP of them all, which says the set's boards, "warning": the notes' and findings' text, or
+// ""}; or {"source": ..., "error": the message's first two lines}.
 extern "C" EMSCRIPTEN_KEEPALIVE const char* quillotan_convert(const char* source, const char* date,
                                                               const char* time, int boards,
                                                               int perFile, int fillers) {
@@ -55,14 +56,30 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* quillotan_convert(const char* source
                      ",\"shown\":" + json(conversion::displayPath(path)) + "}";
         }
         const std::string warning =
-            result.findings.empty()
-                ? std::string()
-                : conversion::findingsText(result.findings, shape.files(),
-                                           conversion::FilesAre::Offered, result.findings.size());
-        answer += ",\"files\":[" + files + "],\"warning\":" + json(warning) + "}";
+            conversion::warningText(result, conversion::FilesAre::Offered, result.findings.size());
+        const auto zip = std::filesystem::path(source).stem().string() + "_1-" +
+                         std::to_string(shape.boards) + "_lin.zip";
+        answer += ",\"files\":[" + files + "],\"zip\":" + json(zip) +
+                  ",\"warning\":" + json(warning) + "}";
     } catch (const conversion::ConversionError& error) {
         answer += ",\"error\":" + json(error.summary()) + "}";
     }
+    return answer.c_str();
+}
+
+// The shape as the row's three boxes hold it, described: {"boards", "perFile", "fillers": each
+// [lowest, highest], then either "problem": why it cannot be converted, or "title": the
+// page's title}.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* quillotan_shape(const char* boards, const char* perFile,
+                                                            const char* fillers) {
+    const auto shape = conversion::describeShape(boards, std::string_view(perFile), fillers);
+    const auto range = [](const conversion::ShapeRange& range) {
+        return "[" + std::to_string(range.low) + "," + std::to_string(range.high) + "]";
+    };
+    answer = "{\"boards\":" + range(shape.boards) + ",\"perFile\":" + range(shape.perFile) +
+             ",\"fillers\":" + range(shape.fillers) + ",";
+    answer += shape.at ? "\"problem\":" + json(shape.problem) : "\"title\":" + json(shape.title);
+    answer += "}";
     return answer.c_str();
 }
 

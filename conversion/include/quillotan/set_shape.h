@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace conversion {
 
@@ -19,18 +21,39 @@ struct SetShape {
 inline constexpr int kMaxBoards = 99;
 inline constexpr int kMaxFillers = 9;
 
-// What is wrong with a shape: the number at fault (none for a shape that can be converted),
-// and a sentence that names it and its range ("the number of boards must be from 1 to 99, not
-// 100").
-struct ShapeProblem {
-    int SetShape::*number = nullptr;
-    std::string text;
-};
-ShapeProblem shapeProblem(const SetShape& shape);
+// The boards per file of a set whose shape does not say: six, or all of them in one file
+// where the set holds fewer.
+int perFileFor(int boards);
 
-// The window's and the page's captions: "Creating 4 Lin Files from a 24-board PBN", and the
-// open-file dialog's "Find 24-Board pbn File".
-std::string shapeTitle(const SetShape& shape);
-std::string shapeDialogTitle(const SetShape& shape);
+// The lowest and highest value a number of the shape may take.
+struct ShapeRange {
+    int low, high;
+};
+
+// A shape as every front end shows it: its numbers' ranges, and either its titles and files
+// or what is wrong with it.
+struct ShapeDescription {
+    SetShape shape;
+    ShapeRange boards, perFile, fillers;  // perFile's top is the boards, where those are valid
+    // What is wrong: the number at fault (none for a shape that can be converted), and a
+    // sentence that names it and its range ("the number of boards must be from 1 to 99, not
+    // 100").
+    int SetShape::*at = nullptr;
+    std::string problem;
+    // For a shape that converts: "Creating 4 Lin Files from a 24-board PBN", the open-file
+    // dialog's "Find 24-Board pbn File", and the number of files.
+    std::string title, dialogTitle;
+    int files = 0;
+};
+
+ShapeDescription describeShape(const SetShape& shape);
+
+// The shape as typed: each number's text, a whole number in decimal digits; a text that is
+// none is the problem. perFile none: perFileFor(boards).
+ShapeDescription describeShape(std::string_view boards, std::optional<std::string_view> perFile,
+                               std::string_view fillers);
+
+// "in sixes", "in threes", "one to a file", "in files of 12".
+std::string perFileWords(int perFile);
 
 }  // namespace conversion
