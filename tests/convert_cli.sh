@@ -52,6 +52,13 @@ if [ $# -eq 1 ]; then
     rm checks_*.lin && "${convert[@]}" good.pbn checks.pbn bad.pbn 2>/dev/null | true
     [ "${PIPESTATUS[0]}" = 1 ] && [ -f checks_19-24.lin ] || { echo "FAIL: closed pipe"; failed=1; }
 fi
+# The manual page says what --help says of the set's numbers.
+manual=$(tr '\n' ' ' <"$here/../desktop/quillotan-convert.1" | sed 's/\\-/-/g')
+while read -r text; do
+    [[ ${manual,,} == *"${text,,}"* ]] || { echo "FAIL: the manual page lacks: $text"; failed=1; }
+done < <("${convert[@]}" --help | tr -d '\r' | awk '/^  --(boards|per-file|fillers)/ {
+    if (t) print t; sub(/^  --[a-z-]+ [A-Z] +/, ""); t = $0; next }
+    /^ {16}[^ ]/ && t { sub(/^ +/, ""); t = t " " $0; next } t { print t; t = "" }')
 # Paths that cannot be written are a failure.
 if [ -w /dev/full ]; then
     "${convert[@]}" good.pbn >/dev/full 2>err.txt && { echo "FAIL: /dev/full gave 0"; failed=1; }

@@ -6,6 +6,7 @@
 #include "quillotan/display_text.h"
 #include "quillotan/version.h"
 
+#include <cctype>
 #include <cstdio>
 #include <emscripten.h>
 #include <string>
@@ -33,22 +34,31 @@ std::string json(std::string_view text) {
     return quoted + '"';
 }
 
+// The shape as the row's three boxes hold it, their texts as typed.
+conversion::ShapeDescription described(const char* boards, const char* perFile,
+                                       const char* fillers) {
+    return conversion::describeShape(boards, std::string_view(perFile), fillers);
+}
+
 }  // namespace
 
 // Converts source (a path in the module's file system) with date and time as the header's
-// timestamp, in the set's shape. The answer: {"source": the name as shown, "files": [{"path":
-// the name in the file system, "shown": as shown}, one for each file], "zip": the name of the
-// ZIP of them all, which says the set's boards, "warning": the notes' and findings' text, or
-// ""}; or {"source": ..., "error": the message's first two lines}.
+// timestamp, in the set's shape as the row's boxes hold it. The answer: {"source": the name as
+// shown, "files": [{"path": the name in the file system, "shown": as shown}, one for each
+// file], "zip": the name of the ZIP of them all, which says the set's boards, "warning": the
+// notes' and findings' text, or ""}; or {"source": ..., "error": the message's first two
+// lines}.
 extern "C" EMSCRIPTEN_KEEPALIVE const char* quillotan_convert(const char* source, const char* date,
-                                                              const char* time, int boards,
-                                                              int perFile, int fillers) {
+                                                              const char* time, const char* boards,
+                                                              const char* perFile,
+                                                              const char* fillers) {
     const conversion::Timestamp stamp{date, time};
-    const conversion::SetShape shape{boards, perFile, fillers};
+    const auto shape = described(boards, perFile, fillers);
     answer = "{\"source\":" + json(conversion::displayText(source));
     try {
+        if (shape.at) throw conversion::notConverted(source, shape.problem);
         const auto result = conversion::convert(
-            source, [&stamp] { return stamp; }, shape);
+            source, [&stamp] { return stamp; }, shape.shape);
         std::string files;
         for (const auto& path : result.outputs) {
             files += (files.empty() ? "" : ",") + std::string("{\"path\":") +
@@ -58,7 +68,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* quillotan_convert(const char* source
         const std::string warning =
             conversion::warningText(result, conversion::FilesAre::Offered, result.findings.size());
         const auto zip = std::filesystem::path(source).stem().string() + "_1-" +
-                         std::to_string(shape.boards) + "_lin.zip";
+                         std::to_string(shape.shape.boards) + "_lin.zip";
         answer += ",\"files\":[" + files + "],\"zip\":" + json(zip) +
                   ",\"warning\":" + json(warning) + "}";
     } catch (const conversion::ConversionError& error) {
@@ -67,19 +77,25 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* quillotan_convert(const char* source
     return answer.c_str();
 }
 
-// The shape as the row's three boxes hold it, described: {"boards", "perFile", "fillers": each
-// [lowest, highest], then either "problem": why it cannot be converted, or "title": the
-// page's title}.
+// The shape as the row's boxes hold it, described: {"boards", "perFile", "fillers": each
+// [lowest, highest], then either "problem": why it cannot be converted, as a sentence, or
+// "title": the page's title}.
 extern "C" EMSCRIPTEN_KEEPALIVE const char* quillotan_shape(const char* boards, const char* perFile,
                                                             const char* fillers) {
-    const auto shape = conversion::describeShape(boards, std::string_view(perFile), fillers);
+    const auto shape = described(boards, perFile, fillers);
     const auto range = [](const conversion::ShapeRange& range) {
         return "[" + std::to_string(range.low) + "," + std::to_string(range.high) + "]";
     };
     answer = "{\"boards\":" + range(shape.boards) + ",\"perFile\":" + range(shape.perFile) +
              ",\"fillers\":" + range(shape.fillers) + ",";
-    answer += shape.at ? "\"problem\":" + json(shape.problem) : "\"title\":" + json(shape.title);
-    answer += "}";
+    if (shape.at) {
+        std::string sentence = shape.problem + ".";
+        sentence.front() =
+            static_cast<char>(std::toupper(static_cast<unsigned char>(sentence.front())));
+        answer += "\"problem\":" + json(sentence) + "}";
+    } else {
+        answer += "\"title\":" + json(shape.title) + "}";
+    }
     return answer.c_str();
 }
 

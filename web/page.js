@@ -16,24 +16,26 @@
   let saved = []; // the blob: addresses of the files on offer
   const numbers = ["boards", "perFile", "fillers"];
 
-  // The set's shape as the three numbers stand; one that is no number counts as 0, which the
-  // core refuses with its reason.
-  const shape = () => numbers.map((id) => Math.trunc(Number($(id).value)) || 0);
+  // The set's shape as the three boxes hold it, their texts as typed: the core reads them.
+  const shape = () => numbers.map((id) => $(id).value);
 
-  // The captions follow the shape, which the browser keeps for the next visit.
+  // The browser keeps the shape for the next visit; the core describes it: the title, or why
+  // it cannot be converted, and each number's range.
   function shapeChanged() {
-    const [boards, perFile] = shape();
-    if (boards >= 1 && perFile >= 1) {
-      const files = Math.ceil(boards / Math.min(perFile, boards));
-      document.title = $("title").textContent =
-        `Creating ${files} Lin File${files === 1 ? "" : "s"} from a ${boards}-board PBN`;
-      $("perFile").max = String(boards);
-    }
     try {
       localStorage.setItem("quillotan-shape", JSON.stringify(shape()));
     } catch {
       // a browser that keeps nothing for this page
     }
+    if (ready) worker.postMessage({ describe: shape() });
+  }
+
+  function described(answer) {
+    for (const id of numbers) {
+      [$(id).min, $(id).max] = answer[id].map(String);
+    }
+    document.title = $("title").textContent = answer.title ?? answer.problem;
+    $("title").classList.toggle("refused", !answer.title);
   }
 
   // A browser language that Intl takes, else English: "C", say, is no language tag.
@@ -92,7 +94,7 @@
     }
     $("zip").onclick = () => {
       const entries = Object.fromEntries(answer.files.map((file) => [file.path, file.bytes]));
-      const zip = `${name.replace(/\.[^.]*$/, "")}_lin.zip`;
+      const zip = answer.zip;
       link(zip, zip, new Blob([fflate.zipSync(entries)])).click();
     };
   }
@@ -139,12 +141,15 @@
     worker.onerror = () => failed("a part the conversion needs");
     worker.onmessage = ({ data }) => {
       if (data.failed) return failed(`a part the conversion needs (${data.failed})`);
-      if (data.version) {
+      if (data.shape) {
+        described(data.shape);
+      } else if (data.version) {
         $("version").textContent = data.version;
         $("pick").disabled = false;
         ready = true;
         document.body.dataset.ready = "true";
         performance.mark("quillotan-ready");
+        shapeChanged();
         const [file, note] = waiting ?? [];
         waiting = null;
         if (file) convert(file, note);

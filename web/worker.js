@@ -35,7 +35,7 @@ function convert({ file, name = file.name, bytes, whole }, date, time, shape) {
     }
     reading = false;
     const answer = JSON.parse(core.ccall("quillotan_convert", "string",
-      ["string", "string", "string", "number", "number", "number"], [name, date, time, ...shape]));
+      ["string", "string", "string", "string", "string", "string"], [name, date, time, ...shape]));
     if (bytes && !whole && asked > bytes.byteLength) return { more: true };
     for (const output of answer.files ?? []) output.bytes = fs.readFile(output.path);
     return answer;
@@ -65,7 +65,14 @@ Quillotan({ wasmBinary: Uint8Array.from(atob(quillotanWasm), (c) => c.charCodeAt
     postMessage({ version: core.ccall("quillotan_version", "string", [], []) });
   }, (error) => postMessage({ failed: String(error) }));
 
-onmessage = ({ data: { id, source, date, time, shape } }) => {
+// Two kinds of message: {describe: the row's three texts}, answered with {shape: the core's
+// description}; and {id, source, date, time, shape}, a conversion, answered with {id, answer}.
+onmessage = ({ data: { id, source, date, time, shape, describe } }) => {
+  if (describe) {
+    postMessage({ shape: JSON.parse(core.ccall("quillotan_shape", "string",
+      ["string", "string", "string"], describe)) });
+    return;
+  }
   const answer = convert(source, date, time, shape);
   postMessage({ id, answer }, (answer.files ?? []).map((output) => output.bytes.buffer));
 };
