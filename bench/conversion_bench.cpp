@@ -157,24 +157,23 @@ void BM_RunWith100MBTail(benchmark::State& state) { runOn(state, layoutOf(state)
 
 void BM_WholeRun36(benchmark::State& state) { runOn(state, fixture().source36, kTwelveFiles); }
 
-// The floor: the same files' bytes, each written under a temporary name, flushed to the
-// disk, and renamed, the folder flushed after, as a run does. flush: false leaves out the two
-// flushes, to measure what they cost.
+// The floor: the same files' bytes, each written under a temporary name and flushed to the
+// disk, then all renamed at the end and the folder flushed, as a run puts a whole set in
+// place. flush: false leaves out the flushes, to measure what they cost.
 void writeFloor(const fs::path& source, const std::vector<std::string>& outputs, bool flush = true,
                 const conversion::SetShape& shape = {}) {
     const auto names = conversion::outputPaths(source, shape);
     for (std::size_t i = 0; i < names.size(); ++i) {
-        const fs::path temporary = fs::path(names[i]) += ".tmp";
-        std::FILE* file = std::fopen(temporary.c_str(), "wb");
+        std::FILE* file = std::fopen((fs::path(names[i]) += ".tmp").c_str(), "wb");
         std::fwrite(outputs[i].data(), 1, outputs[i].size(), file);
         std::fflush(file);
         if (flush) ::fsync(::fileno(file));
         std::fclose(file);
-        fs::rename(temporary, names[i]);
-        const int folder = ::open(source.parent_path().c_str(), O_RDONLY | O_DIRECTORY);
-        if (flush) ::fsync(folder);
-        ::close(folder);
     }
+    for (const auto& name : names) fs::rename(fs::path(name) += ".tmp", name);
+    const int folder = ::open(source.parent_path().c_str(), O_RDONLY | O_DIRECTORY);
+    if (flush) ::fsync(folder);
+    ::close(folder);
 }
 
 void BM_WriteFloor(benchmark::State& state) {

@@ -179,12 +179,10 @@ std::vector<fs::path> Run::otherSets() const {
     std::error_code error;
     for (fs::directory_iterator entry(folder.empty() ? "." : folder, error), end;
          !error && entry != end; entry.increment(error)) {
+        const std::string name = pathText(entry->path().filename());
+        if (!name.starts_with(stem) || !name.ends_with(".lin")) continue;
         const auto path = folder / entry->path().filename();
-        const std::string name = pathText(path.filename());
-        if (!name.starts_with(stem) || !name.ends_with(".lin") ||
-            std::find(outputs_.begin(), outputs_.end(), path) != outputs_.end()) {
-            continue;
-        }
+        if (std::find(outputs_.begin(), outputs_.end(), path) != outputs_.end()) continue;
         const auto places =
             placesOf(std::string_view(name).substr(stem.size(), name.size() - stem.size() - 4));
         if (places) found.emplace_back(*places, path);
