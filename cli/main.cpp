@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -140,6 +141,15 @@ Request parse(const std::vector<std::filesystem::path>& args) {
     return request;
 }
 
+// Writes text to standard output as it is, keeping the system's reason for the first failure:
+// the stream's own error state keeps none.
+void put(const std::string& text, int& writeError) {
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() && !writeError) {
+        writeError = errno ? errno : EIO;
+    }
+}
+
 // A source that wrote files: the first of them stands for them all.
 struct Converted {
     std::filesystem::path source, output, key;
@@ -148,6 +158,7 @@ struct Converted {
 int convertAll(const Request& request) {
     int status = 0, writeError = 0;
     std::vector<Converted> done;
+    std::cerr.tie(nullptr);  // standard output is flushed only below, where a failure is seen
     for (const auto& file : request.files) {
         // A second source with the same outputs would silently replace the first's: the same
         // file where the earlier one exists, else the same name.
@@ -169,9 +180,9 @@ int convertAll(const Request& request) {
             written = result.outputs;
             for (const auto& path : result.outputs) {
                 if (request.nulls) {
-                    std::cout << conversion::pathText(path) << '\0';
+                    put(conversion::pathText(path) + '\0', writeError);
                 } else {
-                    std::cout << conversion::displayPath(path) << '\n';
+                    put(conversion::displayPath(path) + '\n', writeError);
                 }
             }
             if (const auto warning = conversion::warningText(result, conversion::FilesAre::Written,
@@ -186,7 +197,10 @@ int convertAll(const Request& request) {
         if (!written.empty()) {
             done.push_back({file, written[0], conversion::os::comparisonKey(written[0])});
         }
-        if (!std::cout.flush() && !writeError) writeError = errno ? errno : EIO;
+        errno = 0;
+        if ((std::fflush(stdout) != 0 || std::ferror(stdout)) && !writeError) {
+            writeError = errno ? errno : EIO;
+        }
     }
     // The paths are what a script reads: losing them is a failure, as for the GNU tools.
     if (writeError) {

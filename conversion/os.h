@@ -43,7 +43,8 @@ Holder holderOf(const std::filesystem::path& file);
 std::filesystem::path openedName(const std::filesystem::path& name);
 
 // The device the file's name names, in upper case, or an empty path for a file (Windows: CON,
-// PRN, AUX, NUL, COM1-9 and LPT1-9, with any extension).
+// PRN, AUX, NUL, COM0-9 and LPT0-9, COM and LPT with a superscript 1, 2 or 3, with any
+// extension).
 std::filesystem::path deviceOf(const std::filesystem::path& file);
 
 // The moment in local time, and its month's abbreviation in the user's language as the

@@ -12,6 +12,7 @@
 
 #include <iostream>
 #include <string>
+#include <utility>
 
 namespace conversion::os {
 
@@ -19,6 +20,8 @@ namespace {
 
 void (*cleanupOnEvent)() noexcept = nullptr;
 SRWLOCK held = SRWLOCK_INIT;  // while the run puts its files in place
+UINT codePage = 0;            // the console's before the session: restored on every way out
+bool waitForEnter = false;    // the program's own console, which a person sees
 
 // The console's events arrive on a thread of their own, while the run may hold the file
 // open: it was opened with FILE_SHARE_DELETE, so that the deletion is granted at once and
@@ -26,6 +29,7 @@ SRWLOCK held = SRWLOCK_INIT;  // while the run puts its files in place
 BOOL WINAPI onConsoleEvent(DWORD) {
     AcquireSRWLockExclusive(&held);  // kept: the process ends
     cleanupOnEvent();
+    if (codePage != 0) SetConsoleOutputCP(codePage);
     return FALSE;
 }
 
@@ -82,9 +86,11 @@ std::filesystem::path deviceOf(const std::filesystem::path& file) {
     stem = stem.substr(0, stem.find(L'.'));
     while (!stem.empty() && stem.back() == L' ') stem.pop_back();
     for (auto& c : stem) c = static_cast<wchar_t>(towupper(c));
+    // COM0-COM9 and LPT0-LPT9, and with the superscript digits 1, 2 and 3 too.
     const bool numbered = stem.size() == 4 &&
                           (stem.starts_with(L"COM") || stem.starts_with(L"LPT")) &&
-                          stem[3] >= L'1' && stem[3] <= L'9';
+                          ((stem[3] >= L'0' && stem[3] <= L'9') || stem[3] == L'\u00B9' ||
+                           stem[3] == L'\u00B2' || stem[3] == L'\u00B3');
     const bool device =
         numbered || stem == L"CON" || stem == L"PRN" || stem == L"AUX" || stem == L"NUL";
     return device ? std::filesystem::path(stem) : std::filesystem::path();
@@ -140,21 +146,24 @@ std::filesystem::path comparisonKey(const std::filesystem::path& path) {
 }
 
 // A console whose only process is this one was opened for it: started from Explorer.
-ConsoleSession::ConsoleSession() : codePage_(GetConsoleOutputCP()) {
+ConsoleSession::ConsoleSession() {
+    codePage = GetConsoleOutputCP();
     DWORD processes[2];
     DWORD mode = 0;
-    own_ = GetConsoleProcessList(processes, 2) == 1 &&
-           GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+    const HWND window = GetConsoleWindow();
+    waitForEnter = GetConsoleProcessList(processes, 2) == 1 &&
+                   GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0 && window &&
+                   IsWindowVisible(window);
     SetConsoleOutputCP(CP_UTF8);
 }
 
 ConsoleSession::~ConsoleSession() {
-    if (own_) {
+    if (waitForEnter) {
         std::cerr << "\nPress Enter to close this window" << std::flush;
         std::string line;
         std::getline(std::cin, line);
     }
-    if (codePage_ != 0) SetConsoleOutputCP(codePage_);
+    if (codePage != 0) SetConsoleOutputCP(std::exchange(codePage, 0));
 }
 
 }  // namespace conversion::os

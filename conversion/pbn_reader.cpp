@@ -89,13 +89,17 @@ std::optional<Board> PbnReader::nextBoard() {
     Tag tag;
     for (;;) {
         const Event event = next(tag);
-        const bool anotherBoard = event == Event::Tag && tag.name == kUsedNames[kBoard];
-        if (event == Event::Tag && !(anotherBoard && game_[kBoard])) {
+        // A second Board tag starts the next game; so, once the game holds its Board and its
+        // Deal, does a second copy of any tag a board needs, as in files that run their games
+        // together with no empty line between. (Before the Deal, a second copy is passed over.)
+        const bool nextGame = event == Event::Tag && game_[kBoard] && holds(tag.name) &&
+                              (tag.name == kUsedNames[kBoard] || game_[kDeal]);
+        if (event == Event::Tag && !nextGame) {
             take(tag);
             continue;
         }
         if (game_[kBoard]) {
-            if (anotherBoard) pending_ = std::move(tag);
+            if (nextGame) pending_ = std::move(tag);
             Board board = fill();
             endGame();
             return board;
@@ -108,7 +112,9 @@ std::optional<Board> PbnReader::nextBoard() {
 std::optional<PbnReader::Ahead> PbnReader::boardAhead(std::uint64_t within, int most) {
     readLimit_ = source_.bytesRead() + within;
     std::optional<Ahead> ahead;
-    if (pending_) ahead = Ahead{parseBoardNumber(pending_->value)};
+    if (pending_ && pending_->name == kUsedNames[kBoard]) {
+        ahead = Ahead{parseBoardNumber(pending_->value)};
+    }
     try {
         Tag tag;
         for (bool inGame = false;;) {
@@ -236,6 +242,13 @@ void PbnReader::endLine() {
 }
 
 // Keeps the first copy of each tag a board needs; # stands for the previous game's value.
+bool PbnReader::holds(const std::string& name) const {
+    for (std::size_t i = 0; i < kUsed; ++i) {
+        if (name == kUsedNames[i]) return game_[i].has_value();
+    }
+    return false;
+}
+
 void PbnReader::take(Tag& tag) {
     for (std::size_t i = 0; i < kUsed; ++i) {
         if (tag.name != kUsedNames[i] || game_[i]) continue;

@@ -28,7 +28,8 @@ struct Board {
 // (% in the first column), ; and { } comments, tag pairs in any order and layout, games
 // separated by empty lines, section data skipped, and # for a value repeated from the
 // previous game. A board is a game with a Board tag; a second Board tag in one game starts
-// the next game. Reads only as far as the game of the last board asked for.
+// the next game, and so, once the game holds its Deal, does a second Dealer, Vulnerable or
+// Deal. Reads only as far as the game of the last board asked for.
 class PbnReader {
 public:
     // Throws Fault when the file cannot be opened.
@@ -77,6 +78,7 @@ private:
     Event next(Tag& tag);
     bool readTag(Tag& tag);
     void endLine();
+    bool holds(const std::string& name) const;  // the game has that tag a board needs
     void take(Tag& tag);
     void endGame();
     Board fill();

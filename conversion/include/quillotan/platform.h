@@ -17,21 +17,19 @@ std::vector<std::filesystem::path> arguments(int argc, char** argv);
 // (Windows) in upper case.
 std::filesystem::path comparisonKey(const std::filesystem::path& path);
 
-// The console of a program that writes text for people, while this lives. On Windows the
-// console shows UTF-8, as paths and suit symbols are written, and gets its code page back at
-// the end; a console that the program opened for itself (started from Explorer: a double
+// The console of a program that writes text for people, while this lives (one at a time). On
+// Windows the console shows UTF-8, as paths and suit symbols are written, and gets its code
+// page back at the end, or when Ctrl-C or a closed console ends the program; a console that
+// the program opened for itself and that a person can see (started from Explorer: a double
 // click, a file dropped on it) asks for Enter before it closes, so that what was written can
-// be read. On POSIX a reader that goes away makes a write fail instead of ending the program.
+// be read; a hidden one (a scheduled task, a program started with no window) never waits. On
+// POSIX a reader that goes away makes a write fail instead of ending the program.
 class ConsoleSession {
 public:
     ConsoleSession();
     ~ConsoleSession();
     ConsoleSession(const ConsoleSession&) = delete;
     ConsoleSession& operator=(const ConsoleSession&) = delete;
-
-private:
-    [[maybe_unused]] unsigned codePage_ = 0;  // the console's before (Windows)
-    [[maybe_unused]] bool own_ = false;       // the program's own console (Windows)
 };
 
 }  // namespace conversion::os
