@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QTimer>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -18,12 +20,14 @@ void describe(QCoreApplication& app, QCommandLineParser& options) {
     QCoreApplication::setApplicationVersion(QString::fromLatin1(conversion::kVersion));
     options.setApplicationDescription(
         QStringLiteral("Splits a PBN hand record into LIN files: by default 24 boards into four "
-                       "files of six. The window sets the shape of the set."));
+                       "files of six. The window sets the shape of the set. Without a display, "
+                       "quillotan-convert does the same."));
     options.addHelpOption();
     options.addVersionOption();
-    options.addPositionalArgument(QStringLiteral("file"),
-                                  QStringLiteral("A PBN file to convert at once."),
-                                  QStringLiteral("[FILE.pbn]"));
+    options.addPositionalArgument(
+        QStringLiteral("file"),
+        QStringLiteral("A PBN file to convert at once (of several, the first)."),
+        QStringLiteral("[FILE.pbn]"));
     options.process(app);
 }
 
@@ -41,7 +45,21 @@ int main(int argc, char* argv[]) {
             describe(app, options);
         }
     }
+    // Without a display Qt ends the program from inside the constructor: say what to use instead.
+    static bool starting = true;
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type != QtFatalMsg || !starting) std::fprintf(stderr, "%s\n", qPrintable(message));
+        if (type == QtFatalMsg && starting) {
+            std::fputs(
+                "quillotan: the window needs a display; quillotan-convert converts "
+                "without one.\n",
+                stderr);
+            std::_Exit(2);
+        }
+    });
     QApplication app(argc, argv);
+    starting = false;
+    qInstallMessageHandler(nullptr);
     QCommandLineParser options;
     describe(app, options);
     QApplication::setDesktopFileName(QStringLiteral("quillotan"));
@@ -60,7 +78,9 @@ int main(int argc, char* argv[]) {
             }
         }
 #endif
-        QTimer::singleShot(0, &window, [&window, file] { window.convertFile(file); });
+        const auto opened = static_cast<int>(options.positionalArguments().size());
+        QTimer::singleShot(0, &window,
+                           [&window, file, opened] { window.convertFile(file, opened); });
     }
     return QApplication::exec();
 }

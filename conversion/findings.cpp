@@ -38,6 +38,11 @@ std::string findingLine(const Finding& finding) {
     return line + ": " + finding.text;
 }
 
+std::string onlyTheFirst(int opened) {
+    if (opened < 2) return {};
+    return std::to_string(opened) + " files were opened: only the first is converted.";
+}
+
 std::string warningText(const RunResult& result, FilesAre state, std::size_t maxLines) {
     const auto& findings = result.findings;
     if (result.notes.empty() && findings.empty()) return {};

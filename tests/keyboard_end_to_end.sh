@@ -20,6 +20,10 @@ four_files='[ -f "${base}_1-6.lin" ] && [ -f "${base}_13-18.lin" ] && grep -qs "
 # --version needs no display.
 env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$program" --version | grep -q '^quillotan [0-9]' ||
     fail "--version without a display"
+# Without a display the window says what to use instead, and ends with status 2.
+status=0 && env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$program" x.pbn 2>"$work/err.txt" || status=$?
+[ "$status" = 2 ] && grep -q "needs a display; quillotan-convert converts" "$work/err.txt" ||
+    fail "no display: status $status, $(cat "$work/err.txt")"
 
 display=99
 while [ -e "/tmp/.X${display}-lock" ]; do display=$((display + 1)); done

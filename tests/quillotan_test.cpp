@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
 #include <iterator>
 
 class QuillotanTest : public QObject {
@@ -57,6 +58,15 @@ class QuillotanTest : public QObject {
     static inline QString dialogFolder;  // where the last dialog opened
 
     static QString clickGetDealFile(Quillotan& window, const QString& pick) {
+        return answer(pick, [&window] {
+            QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("ComDeal")),
+                              Qt::LeftButton);
+        });
+    }
+
+    // Does act, picking pick in the dialog it opens and closing the message box that follows:
+    // its icon, title and text.
+    static QString answer(const QString& pick, const std::function<void()>& act) {
         QString box;
         QTimer timer;
         connect(&timer, &QTimer::timeout, [&] {
@@ -81,8 +91,7 @@ class QuillotanTest : public QObject {
             }
         });
         timer.start(10);
-        QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("ComDeal")),
-                          Qt::LeftButton);
+        act();
         return box;
     }
 
@@ -183,8 +192,11 @@ private slots:
         QCOMPARE(boxes(second).replaceInStrings(top + "/link/..", folder), shown);
         QVERIFY(QFile::exists(shown[1]));
         // The dialog then opens in the folder of the file last converted, not where it was.
+        // Of two files given, the first is converted, and the window says so.
         QFile::copy(source, top + "/w.pbn");
-        second.convertFile(top + "/w.pbn");
+        QCOMPARE(answer({}, [&] { second.convertFile(top + "/w.pbn", 2); }),
+                 QString::number(QMessageBox::Information) + " " + second.windowTitle() +
+                     "\n2 files were opened: only the first is converted.");
         clickGetDealFile(second, QString());
         QCOMPARE(dialogFolder, top);
     }
@@ -211,6 +223,8 @@ private slots:
                 QTest::keyClicks(spins[0], typed);
                 QTest::keyClick(spins[0], Qt::Key_Enter);
                 QCOMPARE(spins[1]->value(), std::min(6, spins[0]->value()));
+                if (QByteArray(typed) == "18")
+                    QVERIFY(window.windowTitle().endsWith(" an 18-board PBN"));
             }
             QVERIFY(window.isMaximized());
             spins[1]->setValue(3);

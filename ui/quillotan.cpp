@@ -235,9 +235,9 @@ void Quillotan::ComDeal_Click() {
     if (!chosen.isEmpty()) convertFile(chosen.first());
 }
 
-void Quillotan::convertFile(const QString& path) { convertFile(toPath(path)); }
+void Quillotan::convertFile(const QString& path, int opened) { convertFile(toPath(path), opened); }
 
-void Quillotan::convertFile(const std::filesystem::path& path) {
+void Quillotan::convertFile(const std::filesystem::path& path, int opened) {
     // Absolute, but with its .. kept: the system resolves them after the links before them.
     std::error_code failed;
     const std::filesystem::path source = std::filesystem::absolute(path, failed);
@@ -259,13 +259,19 @@ void Quillotan::convertFile(const std::filesystem::path& path) {
         TxtLin[i]->setText(i < result.outputs.size() ? shown(result.outputs[i]) : QString());
     }
     // The files are written; what looks wrong in the deals is the director's to judge.
-    const auto warning = QString::fromStdString(conversion::warningText(result));
+    const auto note = QString::fromStdString(conversion::onlyTheFirst(opened));
+    const auto lead = [&note](const QString& text) {
+        return note.isEmpty() ? text : text.isEmpty() ? note : note + "\n" + text;
+    };
+    const auto warning = lead(QString::fromStdString(conversion::warningText(result)));
     if (!error.isEmpty()) {
-        showMessage(this, QMessageBox::Critical, error);
+        showMessage(this, QMessageBox::Critical, lead(error));
     } else if (!result.others.empty()) {
         offerToTrash(warning, result.others);
-    } else if (!warning.isEmpty()) {
+    } else if (!result.notes.empty() || !result.findings.empty()) {
         showMessage(this, QMessageBox::Warning, warning);
+    } else if (!note.isEmpty()) {
+        showMessage(this, QMessageBox::Information, note);
     }
 }
 

@@ -35,8 +35,9 @@ public:
 
     // Converts the file as if it had been picked in the dialog: a file named on the command
     // line, or dropped on the window. A relative path is taken from the current folder.
-    void convertFile(const QString& path);
-    void convertFile(const std::filesystem::path& path);  // the name's bytes as they are
+    // opened: the files opened at once, of which this is the first (the message says so).
+    void convertFile(const QString& path, int opened = 1);
+    void convertFile(const std::filesystem::path& path, int opened = 1);  // the name's bytes
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;

@@ -43,18 +43,20 @@ conversion::ShapeDescription described(const char* boards, const char* perFile,
 }  // namespace
 
 // Converts source (a path in the module's file system) with date and time as the header's
-// timestamp, in the set's shape as the row's boxes hold it. The answer: {"source": the name as
-// shown, "files": [{"path": the name in the file system, "shown": as shown}, one for each
-// file], "zip": the name of the ZIP of them all, which says the set's boards, "warning": the
-// notes' and findings' text, or ""}; or {"source": ..., "error": the message's first two
-// lines}.
+// timestamp, in the set's shape as the row's boxes hold it; opened: the files opened at once,
+// of which source is the first. The answer: {"source": the name as shown, "note": a line for
+// several files opened, or "", "files": [{"path": the name in the file system, "shown": as shown},
+// one for each file], "zip": the name of the ZIP of them all, which says the set's boards,
+// "warning": the notes' and findings' text, or ""}; or {"source": ..., "error": the message's first
+// two lines}.
 extern "C" EMSCRIPTEN_KEEPALIVE const char* quillotan_convert(const char* source, const char* date,
                                                               const char* time, const char* boards,
                                                               const char* perFile,
-                                                              const char* fillers) {
+                                                              const char* fillers, int opened) {
     const conversion::Timestamp stamp{date, time};
     const auto shape = described(boards, perFile, fillers);
-    answer = "{\"source\":" + json(conversion::displayText(source));
+    answer = "{\"source\":" + json(conversion::displayText(source)) +
+             ",\"note\":" + json(conversion::onlyTheFirst(opened));
     try {
         if (shape.at) throw conversion::notConverted(source, shape.problem);
         const auto result = conversion::convert(

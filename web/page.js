@@ -12,7 +12,7 @@
   let ready = false; // the core has loaded; until then the newest file waits
   let waiting = null;
   let picks = 0; // the newest pick's number: only its answer is shown
-  let newest = { name: "", note: "" };
+  let newest = { name: "", opened: 1 };
   let saved = []; // the blob: addresses of the files on offer
   const numbers = ["boards", "perFile", "fillers"];
 
@@ -71,8 +71,10 @@
     document.body.classList.toggle("busy", on);
   }
 
-  // Shows an answer of the core: the source, then the error, or the warning and the files.
-  function show(name, answer, note = "") {
+  // Shows an answer of the core: the source, its note, then the error, or the warning and the
+  // files.
+  function show(name, answer) {
+    const note = answer.note ?? "";
     for (const address of saved.splice(0)) URL.revokeObjectURL(address);
     busy(false);
     $("source").textContent = answer.source ? `Source file: ${answer.source}` : "";
@@ -99,22 +101,23 @@
     };
   }
 
-  // Hands the file to the core; note: a line shown above the answer. bytes: the first bytes of
+  // Hands the file to the core; opened: the files opened at once, of which it is the first. bytes: the first bytes of
   // the file as the page read them, after the worker could not read the file itself (all of
   // them: whole). A file that arrives before the core is ready waits for it.
-  function convert(file, note = "", bytes = null, whole = true) {
+  function convert(file, opened = 1, bytes = null, whole = true) {
     busy(true);
     $("status").className = "";
     $("status").textContent = "Converting…";
     if (!ready) {
-      waiting = [file, note];
+      waiting = [file, opened];
       return;
     }
-    newest = { file, name: file.name, note, copied: bytes?.byteLength };
+    newest = { file, name: file.name, opened, copied: bytes?.byteLength };
     performance.mark("quillotan-pick");
     const [date, time] = timestamp(new Date());
     const source = bytes ? { name: file.name, bytes, whole } : { file };
-    worker.postMessage({ id: ++picks, source, date, time, shape: shape() }, bytes ? [bytes] : []);
+    worker.postMessage({ id: ++picks, source, date, time, shape: shape(), opened },
+      bytes ? [bytes] : []);
   }
 
   // The module needs WebAssembly with exception handling: a tiny module with try and
@@ -150,17 +153,17 @@
         document.body.dataset.ready = "true";
         performance.mark("quillotan-ready");
         shapeChanged();
-        const [file, note] = waiting ?? [];
+        const [file, opened] = waiting ?? [];
         waiting = null;
-        if (file) convert(file, note);
+        if (file) convert(file, opened);
       } else if (data.id === picks && (data.answer.more || (data.answer.unreadable && !newest.copied))) {
         // The worker could not read the file (WebKit, from disk): the page reads it, a part
         // at a time, twice as much each time the core asks to read past the part.
-        const { file, note } = newest, size = 2 * (newest.copied || 1 << 19);
-        file.slice(0, size).arrayBuffer().then((bytes) => data.id === picks && convert(file, note, bytes, size >= file.size),
-          () => data.id === picks && show(file.name, data.answer, note));
+        const { file, opened } = newest, size = 2 * (newest.copied || 1 << 19);
+        file.slice(0, size).arrayBuffer().then((bytes) => data.id === picks && convert(file, opened, bytes, size >= file.size),
+          () => data.id === picks && show(file.name, data.answer.ifUnreadable ?? data.answer));
       } else if (data.id === picks) {
-        show(newest.name, data.answer, newest.note);
+        show(newest.name, data.answer);
         performance.measure("quillotan-conversion", "quillotan-pick");
       }
     };
@@ -195,8 +198,7 @@
   // app ("Open with") arrive through the launch queue.
   window.quillotanLaunch = async ({ files }) => {
     if (!files.length) return;
-    convert(await files[0].getFile(), files.length > 1
-      ? `${files.length} files were opened: only the first is converted.` : "");
+    convert(await files[0].getFile(), files.length);
   };
   // Only the app's page has a service worker, which looks for a new version at every start
   // and says when one has taken over.

@@ -12,7 +12,7 @@ const display = (text) => core.ccall("quillotan_display", "string", ["string"], 
 // Converts the file in a folder of its own, beside a link to the file, and removes both; or,
 // from bytes the page read itself, a copy of them: of the file's first bytes, unless whole,
 // when the answer may be that the core asks for more.
-function convert({ file, name = file.name, bytes, whole }, date, time, shape) {
+function convert({ file, name = file.name, bytes, whole }, date, time, shape, opened) {
   const fs = core.FS;
   const folder = `/run${++runs}`;
   fs.mkdir(`${folder}.in`);
@@ -35,8 +35,14 @@ function convert({ file, name = file.name, bytes, whole }, date, time, shape) {
     }
     reading = false;
     const answer = JSON.parse(core.ccall("quillotan_convert", "string",
-      ["string", "string", "string", "string", "string", "string"], [name, date, time, ...shape]));
-    if (bytes && !whole && asked > bytes.byteLength) return { more: true };
+      ["string", "string", "string", "string", "string", "string", "number"],
+      [name, date, time, ...shape, opened]));
+    if (bytes && !whole && asked > bytes.byteLength) {
+      // The page reads the next part; should that fail, it shows this.
+      return { more: true, ifUnreadable: { source: display(name), error: `Could not convert ${display(name)}.\n` +
+        "The file could not be read to the end: it may have changed or been removed since it " +
+        "was picked." } };
+    }
     for (const output of answer.files ?? []) output.bytes = fs.readFile(output.path);
     return answer;
   } catch (error) {
@@ -66,13 +72,14 @@ Quillotan({ wasmBinary: Uint8Array.from(atob(quillotanWasm), (c) => c.charCodeAt
   }, (error) => postMessage({ failed: String(error) }));
 
 // Two kinds of message: {describe: the row's three texts}, answered with {shape: the core's
-// description}; and {id, source, date, time, shape}, a conversion, answered with {id, answer}.
-onmessage = ({ data: { id, source, date, time, shape, describe } }) => {
+// description}; and {id, source, date, time, shape, opened}, a conversion, answered with {id,
+// answer}.
+onmessage = ({ data: { id, source, date, time, shape, opened, describe } }) => {
   if (describe) {
     postMessage({ shape: JSON.parse(core.ccall("quillotan_shape", "string",
       ["string", "string", "string"], describe)) });
     return;
   }
-  const answer = convert(source, date, time, shape);
+  const answer = convert(source, date, time, shape, opened);
   postMessage({ id, answer }, (answer.files ?? []).map((output) => output.bytes.buffer));
 };

@@ -42,9 +42,9 @@ export function viaPuppeteer(browser, logs) {
   };
 }
 // WebKit through WebKitWebDriver, driven by selenium-webdriver's W3C client.
-export async function webkit() {
+export async function webkit(env) {
   const port = 20000 + Math.floor(Math.random() * 20000);
-  const server = spawn("WebKitWebDriver", [`--port=${port}`], { stdio: "ignore" });
+  const server = spawn("WebKitWebDriver", [`--port=${port}`], { stdio: "ignore", env });
   const options = { args: ["--automation"], binary: "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser" };
   let driver;
   for (let i = 0; !driver; i++, await sleep(100)) {
@@ -62,10 +62,14 @@ export async function webkit() {
 }
 
 // Each engine's start: a page driver that collects what the page logs (but WebKit's, which
-// WebDriver does not hand out). Firefox saves downloads into the folder given.
-export const engines = (downloads) => ({
-  chromium: async (logs) => viaPuppeteer(await puppeteer.launch({ executablePath: "/usr/bin/chromium", args: quiet }), logs),
-  firefox: async (logs) => viaPuppeteer(await puppeteer.launch({ browser: "firefox", executablePath: "/usr/bin/firefox-esr",
-    extraPrefsFirefox: { "browser.download.folderList": 2, "browser.download.dir": downloads, "browser.download.useDownloadDir": true } }), logs),
-  webkit: () => webkit(),
-});
+// WebDriver does not hand out). Each browser takes the folder given as its home, where its
+// downloads go, so that nothing lands in the user's.
+export const engines = (downloads) => {
+  const env = { ...process.env, HOME: downloads, XDG_DOWNLOAD_DIR: downloads };
+  return {
+    chromium: async (logs) => viaPuppeteer(await puppeteer.launch({ executablePath: "/usr/bin/chromium", args: quiet, env }), logs),
+    firefox: async (logs) => viaPuppeteer(await puppeteer.launch({ browser: "firefox", executablePath: "/usr/bin/firefox-esr", env,
+      extraPrefsFirefox: { "browser.download.folderList": 2, "browser.download.dir": downloads, "browser.download.useDownloadDir": true } }), logs),
+    webkit: () => webkit(env),
+  };
+};

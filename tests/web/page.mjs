@@ -87,7 +87,7 @@ const rows = [
     await p.pick(casePath("bigdeal2_24"));
   }, { links: 4, header: new RegExp(` ${persian} \\d{4} at `) }],
   ["a file of 5 GB: 24 boards, then a tail that is never read", [24, 6, 2], async (p) => {
-    const big = path.join(fs.mkdtempSync(path.join(os.tmpdir(), "quillotan-")), "big.pbn");
+    const big = path.join(fs.mkdtempSync(path.join(downloads, "big-")), "big.pbn");
     fs.writeFileSync(big, source("bigdeal2_24"), "latin1");
     fs.truncateSync(big, 5 * 2 ** 30); // sparse: it takes no room
     await p.pick(big);
@@ -103,7 +103,7 @@ const rows = [
   ["nine rounds of three", [27, 3, 2], (p) => p.pick(casePath("shape_27_in_threes")), { links: 9, zip: "deals_1-27_lin.zip",
     title: "Creating 9 Lin Files from a 27-board PBN", status: `The nine LIN files are ready to save below.\n${findings("shape_27_in_threes")}` }],
   ["a file removed after it was picked", [24, 6, 2], async (p) => {
-    const gone = path.join(fs.mkdtempSync(path.join(os.tmpdir(), "quillotan-")), "gone.pbn");
+    const gone = path.join(fs.mkdtempSync(path.join(downloads, "gone-")), "gone.pbn");
     fs.writeFileSync(gone, source("bigdeal2_24"), "latin1");
     await p.pick(gone);
     await until(p, (s) => s.links.length === 4);
@@ -145,6 +145,7 @@ async function checks(page, url) {
 // The engines and the three ways to open the page; the host serves no folder indexes.
 const server = await serve({ current: build });
 const app = `${server.url}web/index.html`;
+// The browsers' home and downloads, and the files the rows make: removed at the end.
 const downloads = fs.mkdtempSync(path.join(os.tmpdir(), "quillotan-downloads-"));
 for (const [engine, start] of Object.entries(engines(downloads))) {
   if (!(process.env.QUILLOTAN_ENGINES ?? "chromium firefox webkit").split(" ").includes(engine)) continue;
@@ -191,6 +192,10 @@ for (const [engine, start] of Object.entries(engines(downloads))) {
   await page.tab().reload();
   assert.match((await until(page, (s) => s.links.length === 4)).status, /^2 files were opened: only the first is converted\.\nw\.pbn was converted/);
   await page.tab().removeScriptToEvaluateOnNewDocument(launch.identifier);
+  // Offline at its folder's own address, which the host does not serve.
+  await page.tab().goto(`${server.url}web/`);
+  await page.tab().waitForSelector("body[data-ready]");
+  await page.tab().goto(app);
   await offline(false);
 
   // A new build: another version in the service worker's cache name, another page.
@@ -200,10 +205,10 @@ for (const [engine, start] of Object.entries(engines(downloads))) {
   edit("web/sw.js", /`\$\{prefix\}[^`]*`/, "`${prefix}99.0.0-next`");
   edit("web/index.html", "<main", '<main data-build="next"');
   server.folder.current = next;
-  await page.run(() => caches.open("another-app"));
+  await page.run(() => Promise.all(["another-app", "quillotan-/copy/-1.0.0-x"].map((name) => caches.open(name))));
   await page.tab().reload(); // finds the new build, which takes over and drops the old cache
   const poll = { polling: 200, timeout: 60000 };
-  await page.tab().waitForFunction(async () => (await caches.keys()).sort().join() === "another-app,quillotan-99.0.0-next", poll);
+  await page.tab().waitForFunction(async () => (await caches.keys()).sort().join() === "another-app,quillotan-/copy/-1.0.0-x,quillotan-/web/-99.0.0-next", poll);
   await page.tab().waitForFunction(() => !document.getElementById("update").hidden, poll);
   await page.tab().reload();
   assert.equal(await page.run(() => document.querySelector("main").dataset.build), "next");

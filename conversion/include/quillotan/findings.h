@@ -21,4 +21,8 @@ std::string findingLine(const Finding& finding);
 // window, the converter), or offered for saving (the page).
 enum class FilesAre { Written, Offered };
 
+// The line for several files opened at once, of which a front end converts the first: "3 files
+// were opened: only the first is converted."; empty for one.
+std::string onlyTheFirst(int opened);
+
 }  // namespace conversion
