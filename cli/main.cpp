@@ -62,57 +62,65 @@ std::string usage() {
            "be\nwritten, 2 for a usage error.\n";
 }
 
-// The options that take a number: each gives one number of the set's shape, as typed.
-struct NumberOption {
-    std::string_view name;
-    int SetShape::*number;
+// Every option: its short and long names, what it does, and for a number of the set's shape,
+// which one it gives (as --boards 27 or --boards=27).
+struct Option {
+    enum Kind { Help, Version, Nulls, Number };
+    std::string_view shortName, longName;
+    Kind kind;
+    int SetShape::*number = nullptr;
 };
-constexpr NumberOption kNumberOptions[] = {{"--boards", &SetShape::boards},
-                                           {"--per-file", &SetShape::perFile},
-                                           {"--fillers", &SetShape::fillers}};
+constexpr Option kOptions[] = {{"-h", "--help", Option::Help},
+                               {"-V", "--version", Option::Version},
+                               {"-z", "--null", Option::Nulls},
+                               {"", "--boards", Option::Number, &SetShape::boards},
+                               {"", "--per-file", Option::Number, &SetShape::perFile},
+                               {"", "--fillers", Option::Number, &SetShape::fillers}};
 
 // What the command line asks for; a usage error's message, if any.
 struct Request {
     SetShape shape;
-    std::optional<std::string> typed[std::size(kNumberOptions)];  // as given, in the table's order
-    bool nulls = false;
+    std::optional<std::string> typed[std::size(kOptions)];  // the numbers given, by option
+    bool nulls = false, help = false, version = false;
     std::vector<std::filesystem::path> files;
     std::string usageError;
-    bool help = false, version = false;
 };
 
-// The option of the table that text starts, with its value after "=" or in the next argument.
-bool takeNumber(const std::string& text, const std::vector<std::filesystem::path>& args,
-                std::size_t& at, Request& request) {
-    for (const auto& option : kNumberOptions) {
-        if (!text.starts_with(option.name)) continue;
-        const auto rest = std::string_view(text).substr(option.name.size());
-        if (!rest.empty() && rest.front() != '=') continue;
-        if (rest.empty() && at + 1 == args.size()) {
-            request.usageError = std::string(option.name) + " needs a number";
-            return true;
+// The option that text names, and the value given after "=", if any.
+const Option* optionOf(std::string_view text, std::optional<std::string>& value) {
+    for (const auto& option : kOptions) {
+        if ((!option.shortName.empty() && text == option.shortName) || text == option.longName) {
+            return &option;
         }
-        request.typed[&option - kNumberOptions] =
-            rest.empty() ? conversion::pathText(args[++at]) : std::string(rest.substr(1));
-        return true;
+        if (option.kind == Option::Number && text.starts_with(option.longName) &&
+            text.substr(option.longName.size()).starts_with('=')) {
+            value = std::string(text.substr(option.longName.size() + 1));
+            return &option;
+        }
     }
-    return false;
+    return nullptr;
 }
 
 // The shape the numbers give, each at its default where not given; the per-file default
 // follows the boards.
 void takeShape(Request& request) {
     const SetShape defaults;
-    const auto typed = [&](int at) {
-        return request.typed[at].value_or(std::to_string(defaults.*kNumberOptions[at].number));
-    };
-    const auto& perFile = request.typed[1];
+    std::optional<std::string> typed[3];  // boards, per file, fillers
+    const int SetShape::*numbers[] = {&SetShape::boards, &SetShape::perFile, &SetShape::fillers};
+    for (std::size_t at = 0; at < std::size(kOptions); ++at) {
+        for (int n = 0; n < 3; ++n) {
+            if (kOptions[at].number == numbers[n] && request.typed[at])
+                typed[n] = request.typed[at];
+        }
+    }
     const auto shape = conversion::describeShape(
-        typed(0), perFile ? std::optional<std::string_view>(*perFile) : std::nullopt, typed(2));
+        typed[0].value_or(std::to_string(defaults.boards)),
+        typed[1] ? std::optional<std::string_view>(*typed[1]) : std::nullopt,
+        typed[2].value_or(std::to_string(defaults.fillers)));
     request.shape = shape.shape;
-    for (const auto& option : kNumberOptions) {
-        if (option.number == shape.at) {
-            request.usageError = std::string(option.name) + ": " + shape.problem;
+    for (const auto& option : kOptions) {
+        if (shape.at && option.number == shape.at) {
+            request.usageError = std::string(option.longName) + ": " + shape.problem;
         }
     }
 }
@@ -122,18 +130,27 @@ Request parse(const std::vector<std::filesystem::path>& args) {
     bool options = true;
     for (std::size_t at = 0; at < args.size() && request.usageError.empty(); ++at) {
         const std::string text = conversion::pathText(args[at]);
-        if (!options || text.size() < 2 || text.front() != '-') {
+        std::optional<std::string> value;
+        const Option* option = options ? optionOf(text, value) : nullptr;
+        if (options && text == "--") {
+            options = false;
+        } else if (option && option->kind == Option::Number) {
+            if (!value && at + 1 == args.size()) {
+                request.usageError = std::string(option->longName) + " needs a number";
+            } else {
+                request.typed[option - kOptions] =
+                    value ? *value : conversion::pathText(args[++at]);
+            }
+        } else if (option) {
+            (option->kind == Option::Help      ? request.help
+             : option->kind == Option::Version ? request.version
+                                               : request.nulls) = true;
+            if (request.help || request.version) return request;
+        } else if (options && text.size() > 1 && text.front() == '-') {
+            request.usageError = "unknown option " + conversion::displayText(text);
+        } else {
             if (text.empty()) request.usageError = "no file name given";
             request.files.push_back(args[at]);
-        } else if (text == "--") {
-            options = false;
-        } else if (text == "-h" || text == "--help" || text == "-V" || text == "--version") {
-            (text == "-h" || text == "--help" ? request.help : request.version) = true;
-            return request;
-        } else if (text == "-z" || text == "--null") {
-            request.nulls = true;
-        } else if (!takeNumber(text, args, at, request)) {
-            request.usageError = "unknown option " + conversion::displayText(text);
         }
     }
     if (request.usageError.empty()) takeShape(request);

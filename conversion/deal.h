@@ -1,9 +1,11 @@
 #pragma once
 
-// Cards and seats, as the record and the deal checks both see them.
+// Boards, cards and seats, as the reader gives them and the record and the deal checks see
+// them.
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +24,19 @@ inline constexpr std::array<std::string_view, 4> kSeatNames = {"North", "East", 
 struct Deal {
     std::int16_t number = 0;
     std::array<std::string, 4> hands;
+};
+
+// One board of the source, as its tags give it.
+struct Board {
+    int line = 0;                              // source line of the Board tag
+    int dealerLine = 0;                        // of the Dealer tag, or of the Board tag without one
+    int dealLine = 0;                          // of the Deal tag
+    std::int16_t number = 0;                   // the board number
+    std::optional<std::string> dealer;         // the Dealer tag's value; none without the tag
+    std::optional<std::string> vulnerability;  // the Vulnerable tag's value; none without the tag
+    char dealLetter = 'N';                     // the deal's letter before its colon, a seat or not
+    std::vector<std::string> hands;            // the first four PBN hands, in deal order
+    std::vector<std::string> notes;            // what the reading passed over
 };
 
 // The deal of four hands listed clockwise from the seat firstSeat.

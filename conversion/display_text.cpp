@@ -1,5 +1,6 @@
 #include "quillotan/display_text.h"
 
+#include "excerpt.h"
 #include "utf8.h"
 
 #include <algorithm>

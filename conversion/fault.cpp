@@ -1,5 +1,6 @@
 #include "fault.h"
 
+#include "excerpt.h"
 #include "quillotan/display_text.h"
 
 namespace conversion {

@@ -1,5 +1,6 @@
 #include "lin_record.h"
 
+#include "excerpt.h"
 #include "fault.h"
 #include "quillotan/display_text.h"
 

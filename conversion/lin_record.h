@@ -1,7 +1,6 @@
 #pragma once
 
 #include "deal.h"
-#include "pbn_reader.h"
 
 #include <optional>
 #include <string>

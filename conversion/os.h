@@ -52,6 +52,9 @@ std::filesystem::path deviceOf(const std::filesystem::path& file);
 std::tm localTime(std::time_t moment);
 std::string monthName(const std::tm& moment);
 
+// The path as names compare where they ignore case (Windows: in upper case), else as it is.
+std::filesystem::path foldedCase(const std::filesystem::path& path);
+
 // Removes the file now; safe to call from a signal handler.
 void removeNow(const std::filesystem::path::value_type* path) noexcept;
 

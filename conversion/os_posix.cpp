@@ -114,12 +114,7 @@ std::vector<std::filesystem::path> arguments(int argc, char** argv) {
     return {argv + std::min(argc, 1), argv + argc};
 }
 
-std::filesystem::path comparisonKey(const std::filesystem::path& path) {
-    std::error_code error;
-    const auto absolute = std::filesystem::absolute(path, error);
-    const auto resolved = std::filesystem::weakly_canonical(absolute, error);
-    return error ? absolute.lexically_normal() : resolved;
-}
+std::filesystem::path foldedCase(const std::filesystem::path& path) { return path; }
 
 ConsoleSession::ConsoleSession() { std::signal(SIGPIPE, SIG_IGN); }
 

@@ -136,11 +136,8 @@ std::vector<std::filesystem::path> arguments(int, char**) {
     return args;
 }
 
-std::filesystem::path comparisonKey(const std::filesystem::path& path) {
-    std::error_code error;
-    const auto absolute = std::filesystem::absolute(path, error);
-    const auto resolved = std::filesystem::weakly_canonical(absolute, error);
-    std::wstring name = (error ? absolute.lexically_normal() : resolved).native();
+std::filesystem::path foldedCase(const std::filesystem::path& path) {
+    std::wstring name = path.native();
     CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
     return name;
 }

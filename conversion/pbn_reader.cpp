@@ -1,5 +1,6 @@
 #include "pbn_reader.h"
 
+#include "excerpt.h"
 #include "fault.h"
 #include "quillotan/display_text.h"
 

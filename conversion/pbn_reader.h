@@ -1,5 +1,6 @@
 #pragma once
 
+#include "deal.h"
 #include "pbn_source.h"
 
 #include <array>
@@ -10,19 +11,6 @@
 #include <vector>
 
 namespace conversion {
-
-// One board of the source, as its tags give it.
-struct Board {
-    int line = 0;                              // source line of the Board tag
-    int dealerLine = 0;                        // of the Dealer tag, or of the Board tag without one
-    int dealLine = 0;                          // of the Deal tag
-    std::int16_t number = 0;                   // the board number
-    std::optional<std::string> dealer;         // the Dealer tag's value; none without the tag
-    std::optional<std::string> vulnerability;  // the Vulnerable tag's value; none without the tag
-    char dealLetter = 'N';                     // the deal's letter before its colon, a seat or not
-    std::vector<std::string> hands;            // the first four PBN hands, in deal order
-    std::vector<std::string> notes;            // what the reading passed over
-};
 
 // Reads the boards of a PBN file as the PBN standard's import format has them: escape lines
 // (% in the first column), ; and { } comments, tag pairs in any order and layout, games

@@ -1,5 +1,6 @@
 #include "quillotan/set_shape.h"
 
+#include "excerpt.h"
 #include "quillotan/display_text.h"
 
 #include <algorithm>

@@ -1,6 +1,5 @@
-#include "quillotan/timestamp.h"
-
 #include "os.h"
+#include "timestamp_format.h"
 
 #include <chrono>
 #include <iomanip>

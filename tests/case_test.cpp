@@ -5,8 +5,8 @@
 // line says what the case catches.
 // "@DIR@" in the expected files stands for the source's folder, with forward slashes.
 // shape.txt, where there is one, gives the set's shape (else 24 boards, 6 a file, 2 fillers).
-// QUILLOTAN_UPDATE_CASES=1 writes what the run gives into the folders instead: check every
-// such file by hand before committing it.
+// QUILLOTAN_UPDATE_CASES=1 writes what the run gives into the folders instead, and fails, so
+// that no run passes by rewriting: check every such file by hand before committing it.
 
 #include "quillotan/conversion_run.h"
 #include "test_support.h"
@@ -73,7 +73,7 @@ TEST_P(CaseTest, GivesTheExpectedFiles) {
         for (const auto& [name, bytes] : got) {
             writeFile(expected / name, replaced(bytes, folder, "@DIR@"));
         }
-        return;
+        FAIL() << "wrote the expected files of " << GetParam() << ": check them by hand";
     }
     EXPECT_EQ(got, filesOf(expected, folder, source));
 }

@@ -7,8 +7,8 @@
 #include "quillotan/conversion_run.h"
 #include "quillotan/display_text.h"
 #include "quillotan/findings.h"
-#include "quillotan/timestamp.h"
 #include "test_support.h"
+#include "timestamp_format.h"
 
 #include <gtest/gtest.h>
 

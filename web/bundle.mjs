@@ -32,13 +32,13 @@ const fill = (policy, head) => read(path.join(web, "index.html"))
   .replace("@POLICY@", policy).replace("@HEAD@", head).replace("@STYLE@", () => style)
   .replace("@CORE@", () => core).replace("@FFLATE@", () => fflate).replace("@PAGE@", () => page);
 
+const icons = JSON.parse(read(path.join(web, "manifest.webmanifest"))).icons.map((icon) => icon.src);
 fs.writeFileSync(oneFile, fill(base, ""));
 fs.mkdirSync(hosted, { recursive: true });
 fs.writeFileSync(path.join(hosted, "index.html"), fill(`${base} 'self'; manifest-src 'self'; img-src 'self'`,
-  '<link rel="manifest" href="manifest.webmanifest">\n<link rel="icon" href="icon-192.png">\n'));
+  `<link rel="manifest" href="manifest.webmanifest">\n<link rel="icon" href="${icons[0]}">\n`));
 fs.copyFileSync(path.join(web, "manifest.webmanifest"), path.join(hosted, "manifest.webmanifest"));
-const files = ["index.html", "manifest.webmanifest", "icon-192.png", "icon-512.png",
-  "icon-maskable-512.png"];
+const files = ["index.html", "manifest.webmanifest", ...icons];
 const build = crypto.createHash("sha256");
 for (const file of files) build.update(fs.readFileSync(path.join(hosted, file)));
 fs.writeFileSync(path.join(hosted, "sw.js"), read(path.join(web, "sw.js"))

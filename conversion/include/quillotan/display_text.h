@@ -23,7 +23,4 @@ std::string displayText(std::string_view text);
 // A path as it is shown: displayText(pathText(path)).
 std::string displayPath(const std::filesystem::path& path);
 
-// The text, cut at a whole character to a length that reads well in a message.
-std::string excerpt(std::string_view text);
-
 }  // namespace conversion

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <ctime>
 #include <functional>
 #include <string>
 
@@ -14,9 +13,6 @@ struct Timestamp {
 
 // Where a run takes its timestamp from; tests pass a fixed one.
 using Clock = std::function<Timestamp()>;
-
-// A broken-down local time in the user's locale's words.
-Timestamp formatTimestamp(const std::tm& moment);
 
 // Reads the system clock once and formats it in local time.
 Timestamp localTimestamp();
