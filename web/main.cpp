@@ -101,9 +101,24 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* quillotan_shape(const char* boards, 
     return answer.c_str();
 }
 
-// The text as the page shows it (a name the core never saw, say).
-extern "C" EMSCRIPTEN_KEEPALIVE const char* quillotan_display(const char* text) {
-    answer = conversion::displayText(text);
+// The answer for a file the browser would not let the page convert, as quillotan_convert's
+// error: kind "unreadable" (the file cannot be read at all), "incomplete" (not to its end), or
+// "failed" (the page's own fault); why: the browser's reason.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* quillotan_refused(const char* source, const char* kind,
+                                                              const char* why) {
+    const std::string reason = conversion::displayText(why);
+    const std::string_view is(kind);
+    const std::string sentence =
+        is == "unreadable"
+            ? "the file cannot be read (" + reason +
+                  "): it may have been moved or removed since it was picked, or be too large "
+                  "for this browser"
+        : is == "incomplete" ? "the file could not be read to the end: it may have changed or "
+                               "been removed since it was picked"
+                             : "the page failed in its conversion (" + reason +
+                                   "); please report this with the file";
+    answer = "{\"source\":" + json(conversion::displayText(source)) +
+             ",\"error\":" + json(conversion::notConverted(source, sentence).summary()) + "}";
     return answer.c_str();
 }
 

@@ -7,27 +7,38 @@
 
 const prefix = `quillotan-${new URL(self.registration.scope).pathname}-`;
 const cache = `${prefix}@VERSION@-@HASH@`;
-const files = @FILES@;
+const files = [
+    /* @FILES@ */
+];
 
 self.addEventListener("install", (event) => {
-  self.skipWaiting();
-  event.waitUntil(caches.open(cache).then(async (open) => {
-    await open.addAll(files.map((file) => new Request(file, { cache: "reload" })));
-    await open.put("./", await open.match("index.html")); // the folder's address is the page
-  }));
+    self.skipWaiting();
+    event.waitUntil(
+        caches.open(cache).then(async (open) => {
+            await open.addAll(files.map((file) => new Request(file, { cache: "reload" })));
+            await open.put("./", await open.match("index.html")); // the folder's address is the page
+        }),
+    );
 });
 
 self.addEventListener("activate", (event) => {
-  event.waitUntil(caches.keys().then(async (keys) => {
-    const older = keys.filter((key) => key.startsWith(prefix) && key !== cache);
-    await Promise.all(older.map((key) => caches.delete(key)));
-    await self.clients.claim();
-    // The pages open on an older build learn that this one is ready.
-    if (older.length) for (const page of await self.clients.matchAll()) page.postMessage("updated");
-  }));
+    event.waitUntil(
+        caches.keys().then(async (keys) => {
+            const older = keys.filter((key) => key.startsWith(prefix) && key !== cache);
+            await Promise.all(older.map((key) => caches.delete(key)));
+            await self.clients.claim();
+            // The pages open on an older build learn that this one is ready.
+            if (older.length)
+                for (const page of await self.clients.matchAll()) page.postMessage("updated");
+        }),
+    );
 });
 
 self.addEventListener("fetch", (event) => {
-  event.respondWith(caches.open(cache).then((open) => open.match(event.request, { ignoreSearch: true }))
-    .then((hit) => hit ?? fetch(event.request)));
+    event.respondWith(
+        caches
+            .open(cache)
+            .then((open) => open.match(event.request, { ignoreSearch: true }))
+            .then((hit) => hit ?? fetch(event.request)),
+    );
 });
