@@ -10,6 +10,7 @@
 #include "run_hook.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <deque>
 #include <new>
@@ -51,6 +52,19 @@ std::string joined(const std::vector<std::string>& phrases) {
     std::string text;
     for (const auto& phrase : phrases) text += (text.empty() ? "" : "; ") + phrase;
     return text + ".";
+}
+
+// "The four LIN files were written", "The LIN file is ready to save below".
+std::string filesLead(std::size_t files, FilesAre state) {
+    static constexpr std::array<std::string_view, 10> kWords = {
+        "", "", "two", "three", "four", "five", "six", "seven", "eight", "nine"};
+    const bool one = files == 1;
+    const std::string count = one          ? ""
+                              : files < 10 ? std::string(kWords[files]) + " "
+                                           : std::to_string(files) + " ";
+    const std::string what = "The " + count + (one ? "LIN file " : "LIN files ");
+    if (state == FilesAre::Offered) return what + (one ? "is" : "are") + " ready to save below";
+    return what + (one ? "was" : "were") + " written";
 }
 
 // One run from the opened source to the last output file; remembers where it is, so that a
@@ -291,6 +305,29 @@ std::vector<fs::path> outputPaths(const fs::path& source, const SetShape& shape)
                                           ".lin");
     }
     return paths;
+}
+
+std::string warningText(const RunResult& result, FilesAre state, std::size_t maxLines) {
+    const auto& findings = result.findings;
+    if (result.notes.empty() && findings.empty()) return {};
+    std::string text = filesLead(result.outputs.size(), state);
+    if (result.notes.empty()) {
+        text += ", but some deals look wrong:";
+    } else {
+        text += ".";
+        for (const auto& note : result.notes) text += "\n" + note;
+        if (!findings.empty()) text += "\nSome deals look wrong:";
+    }
+    for (std::size_t i = 0; i < findings.size() && i < maxLines; ++i) {
+        text += "\n" + findingLine(findings[i]);
+    }
+    if (findings.size() > maxLines) {
+        // Lines about the preamble come first: the rest are about boards unless they run over.
+        const auto more = findings.size() - maxLines;
+        const std::string what = findings[maxLines].board > 0 ? "board" : "line";
+        text += "\nand " + std::to_string(more) + " more " + what + (more == 1 ? "." : "s.");
+    }
+    return text;
 }
 
 RunResult convert(const fs::path& source, const Clock& clock, const SetShape& shape) {
