@@ -31,7 +31,7 @@ Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!
 export DISPLAY=":$display"
 wait_for 'xdpyinfo >/dev/null 2>&1' "no X server"
 openbox >/dev/null 2>&1 & pids+=($!)
-sleep 1
+wait_for 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' "no window manager"
 
 # Qt's own dialog opens in the home folder: the source's, so that only ASCII is typed.
 unset QT_QPA_PLATFORMTHEME
@@ -43,9 +43,8 @@ window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Creating 4 Lin 
     fail "the window did not appear"
 wait_for 's=$(xprop -id "$window" _NET_WM_STATE); [[ $s == *_VERT* && $s == *_HORZ* ]]' "not maximised"
 xdotool windowactivate --sync "$window" key space
-timeout 20 xdotool search --sync --onlyvisible --name '^Find 24-Board pbn File$' >/dev/null ||
-    fail "the open-file dialog did not appear"
-sleep 0.5
+wait_for '[ "$(xdotool getactivewindow getwindowname 2>/dev/null)" = "Find 24-Board pbn File" ]' \
+    "the open-file dialog did not appear"
 xdotool type --delay 30 "club night.pbn"
 xdotool key Return
 wait_for "$four_files" "the dialog's file was not converted"

@@ -120,11 +120,6 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readLine(), "% Lin file created by Quillotan 5 Dec 2026 at 09:07\r\n");
         QCOMPARE(file.readLine(), "% Source file " + QFile::encodeName(source) + "\r\n");
-
-        const QByteArray screenshot = qgetenv("QUILLOTAN_SCREENSHOT");
-        if (!screenshot.isEmpty()) {
-            QVERIFY(window.grab(QRect(0, 0, 640, 400)).save(QString::fromLocal8Bit(screenshot)));
-        }
     }
 
     // A run with doubtful deals shows one warning, a failed run its error; the window goes on,
