@@ -54,12 +54,15 @@ void strike(const Plan& plan, int index) {
     if (index == plan.raiseAt) std::raise(plan.signalNumber);
 #endif
     if (index == plan.lookAt) {
+        int temporaries = 0;
         for (const auto& entry : fs::directory_iterator(plan.lookIn)) {
             if (pathText(entry.path().filename()).starts_with(".quillotan-")) {
                 EXPECT_EQ(entry.status().permissions(),
                           fs::perms(std::stoi(plan.lookFor, nullptr, 8)));
+                ++temporaries;
             }
         }
+        EXPECT_EQ(temporaries, index + 1);  // each file of the set so far, under its short name
     }
     if (index != plan.throwAt) return;
     plan.throwsMemory ? throw std::bad_alloc() : throw std::runtime_error("refused");
