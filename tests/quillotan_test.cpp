@@ -222,9 +222,11 @@ private slots:
             }
             QVERIFY(window.isMaximized());
             spins[1]->setValue(3);
+            spins[2]->setValue(1);
         }
         Quillotan window(testing_support::fixedClock);
         QCOMPARE(window.windowTitle(), QStringLiteral("Creating 9 Lin Files from a 27-board PBN"));
+        QCOMPARE(window.findChildren<QSpinBox*>()[2]->value(), 1);
         QCOMPARE(window.findChild<QFileDialog*>()->windowTitle(),
                  QStringLiteral("Find 27-Board pbn File"));
         copyCase("shape_27_in_threes");
