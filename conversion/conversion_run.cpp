@@ -138,8 +138,8 @@ RunResult Run::execute() {
     return result;
 }
 
-// What the preamble's comments passed over, then each board's notes and checks, then whether
-// the source holds more boards than the set.
+// What the preamble's comments passed over, then each board's notes and checks, and a board
+// that bears the fillers' number among fillers.
 std::vector<Finding> Run::findings() {
     std::vector<Finding> found;
     for (const auto& note : reader_->preambleNotes()) {
