@@ -55,7 +55,16 @@ export function viaPuppeteer(browser, logs) {
             tab.on("console", (message) => logs.push(message.text()));
             await tab.goto(url);
         },
-        run: (fn, ...args) => tab.evaluate(fn, ...args),
+        // Firefox's protocol now and then loses a call, which then never answers: it is asked
+        // once more (the page itself went on).
+        run: (fn, ...args) =>
+            tab
+                .evaluate(fn, ...args)
+                .catch((error) =>
+                    /timed out/.test(error.message)
+                        ? tab.evaluate(fn, ...args)
+                        : Promise.reject(error),
+                ),
         pick: async (file) => (await tab.$("#pick")).uploadFile(file),
         tab: () => tab,
         close: () => browser.close(),
@@ -108,7 +117,12 @@ export const engines = (downloads) => {
     return {
         chromium: async (logs) =>
             viaPuppeteer(
-                await puppeteer.launch({ executablePath: "/usr/bin/chromium", args: quiet, env }),
+                await puppeteer.launch({
+                    executablePath: "/usr/bin/chromium",
+                    args: quiet,
+                    env,
+                    protocolTimeout: 30000,
+                }),
                 logs,
             ),
         firefox: async (logs) =>
@@ -117,6 +131,7 @@ export const engines = (downloads) => {
                     browser: "firefox",
                     executablePath: "/usr/bin/firefox-esr",
                     env,
+                    protocolTimeout: 30000,
                     extraPrefsFirefox: {
                         "browser.download.folderList": 2,
                         "browser.download.dir": downloads,
