@@ -9,7 +9,7 @@
 set -euo pipefail
 top=$(cd "$1" && pwd)
 work=$(mktemp -d)
-trap 'wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT  # the server may have ended itself
 fail() { echo "FAIL: $*" >&2; exit 1; }
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEPREFIX=${WINEPREFIX:-$work/wine}
 release() {  # FOLDER MASK ZONE LANGUAGE: a clone made and released under them
