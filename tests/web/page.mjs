@@ -294,6 +294,7 @@ const server = await serve({ current: build });
 const app = `${server.url}web/index.html`;
 // The browsers' home and downloads, and the files the rows make: removed at the end.
 const downloads = fs.mkdtempSync(path.join(os.tmpdir(), "quillotan-downloads-"));
+process.on("exit", () => fs.rmSync(downloads, { recursive: true, force: true }));
 for (const [engine, start] of Object.entries(engines(downloads))) {
     if (!(process.env.QUILLOTAN_ENGINES ?? "chromium firefox webkit").split(" ").includes(engine))
         continue;
@@ -418,5 +419,4 @@ for (const [engine, start] of Object.entries(engines(downloads))) {
         "PASS: the app in chromium: installable, offline, launched as it starts, updated, a load that fails",
     );
 }
-fs.rmSync(downloads, { recursive: true });
 server.close();
