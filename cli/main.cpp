@@ -105,18 +105,17 @@ const Option* optionOf(std::string_view text, std::optional<std::string>& value)
 // follows the boards.
 void takeShape(Request& request) {
     const SetShape defaults;
-    std::optional<std::string> typed[3];  // boards, per file, fillers
-    const int SetShape::*numbers[] = {&SetShape::boards, &SetShape::perFile, &SetShape::fillers};
-    for (std::size_t at = 0; at < std::size(kOptions); ++at) {
-        for (int n = 0; n < 3; ++n) {
-            if (kOptions[at].number == numbers[n] && request.typed[at])
-                typed[n] = request.typed[at];
+    const auto given = [&request](int SetShape::*number) -> std::optional<std::string> {
+        for (std::size_t at = 0; at < std::size(kOptions); ++at) {
+            if (kOptions[at].number == number) return request.typed[at];
         }
-    }
+        return std::nullopt;
+    };
+    const auto perFile = given(&SetShape::perFile);
     const auto shape = conversion::describeShape(
-        typed[0].value_or(std::to_string(defaults.boards)),
-        typed[1] ? std::optional<std::string_view>(*typed[1]) : std::nullopt,
-        typed[2].value_or(std::to_string(defaults.fillers)));
+        given(&SetShape::boards).value_or(std::to_string(defaults.boards)),
+        perFile ? std::optional<std::string_view>(*perFile) : std::nullopt,
+        given(&SetShape::fillers).value_or(std::to_string(defaults.fillers)));
     request.shape = shape.shape;
     for (const auto& option : kOptions) {
         if (shape.at && option.number == shape.at) {

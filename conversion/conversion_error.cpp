@@ -18,11 +18,8 @@ std::string someFiles(const std::vector<std::filesystem::path>& files) {
 
 ConversionError notConverted(const std::filesystem::path& source, std::string_view sentence,
                              const std::vector<std::filesystem::path>& earlier) {
-    std::string shown = displayText(sentence);
-    if (!shown.empty() && shown.front() >= 'a' && shown.front() <= 'z') {
-        shown.front() = static_cast<char>(shown.front() - 'a' + 'A');
-    }
-    const std::string summary = "Could not convert " + displayPath(source) + ".\n" + shown + ".";
+    const std::string summary =
+        "Could not convert " + displayPath(source) + ".\n" + conversion::sentence(sentence);
     std::string files = "No file was written.";
     if (!earlier.empty()) {
         files += " The earlier " + someFiles(earlier) +

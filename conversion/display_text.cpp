@@ -80,6 +80,14 @@ std::string displayText(std::string_view text) {
     return shown;
 }
 
+std::string sentence(std::string_view text) {
+    std::string shown = displayText(text);
+    if (!shown.empty() && shown.front() >= 'a' && shown.front() <= 'z') {
+        shown.front() = static_cast<char>(shown.front() - 'a' + 'A');
+    }
+    return shown + ".";
+}
+
 std::string displayPath(const std::filesystem::path& path) { return displayText(pathText(path)); }
 
 std::string excerpt(std::string_view text) {

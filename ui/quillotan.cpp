@@ -141,9 +141,7 @@ Quillotan::Quillotan(conversion::Clock clock, QWidget* parent)
     connect(ComExit, &QPushButton::clicked, this, &Quillotan::ComExit_Click);
 
     shapeChanged();
-    const double scale = logicalDpiX() / kTwipsPerInch;
-    resize(static_cast<int>(kClientWidth * scale + 0.5),
-           static_cast<int>(kClientHeight * scale + 0.5));
+    resize(px(kClientWidth), px(kClientHeight));  // once: a later resize would unmaximise it
     ComDeal->setFocus();
     Form_Load();
 }
@@ -153,10 +151,12 @@ Quillotan::~Quillotan() = default;
 void Quillotan::Form_Load() { setWindowState(windowState() | Qt::WindowMaximized); }
 
 // The layout is given in twips; 1440 of them make an inch on the screen.
+int Quillotan::px(int twips) const {
+    return static_cast<int>(twips * logicalDpiX() / kTwipsPerInch + 0.5);
+}
+
 void Quillotan::placeControls() {
-    const double scale = logicalDpiX() / kTwipsPerInch;
-    const auto px = [scale](int twips) { return static_cast<int>(twips * scale + 0.5); };
-    const auto place = [&](QWidget* widget, const Place& at) {
+    const auto place = [this](QWidget* widget, const Place& at) {
         widget->setGeometry(px(at.left), px(at.top), px(at.width), px(at.height));
     };
     place(ComDeal, kComDeal);

@@ -49,6 +49,7 @@ private slots:
 
 private:
     void Form_Load();
+    int px(int twips) const;  // on the screen
     void placeControls();
     QString startFolder() const;
     conversion::SetShape shape() const;

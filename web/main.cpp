@@ -6,7 +6,6 @@
 #include "quillotan/display_text.h"
 #include "quillotan/version.h"
 
-#include <cctype>
 #include <cstdio>
 #include <emscripten.h>
 #include <string>
@@ -91,10 +90,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* quillotan_shape(const char* boards, 
     answer = "{\"boards\":" + range(shape.boards) + ",\"perFile\":" + range(shape.perFile) +
              ",\"fillers\":" + range(shape.fillers) + ",";
     if (shape.at) {
-        std::string sentence = shape.problem + ".";
-        sentence.front() =
-            static_cast<char>(std::toupper(static_cast<unsigned char>(sentence.front())));
-        answer += "\"problem\":" + json(sentence) + "}";
+        answer += "\"problem\":" + json(conversion::sentence(shape.problem)) + "}";
     } else {
         answer += "\"title\":" + json(shape.title) + "}";
     }

@@ -20,6 +20,9 @@ std::string pathText(const std::filesystem::path& path);
 // reads as it is.
 std::string displayText(std::string_view text);
 
+// Text as a sentence of a message: shown escaped, from a capital, with a full stop.
+std::string sentence(std::string_view text);
+
 // A path as it is shown: displayText(pathText(path)).
 std::string displayPath(const std::filesystem::path& path);
 
