@@ -9,8 +9,11 @@ program=$(realpath "$1")
 work=$(mktemp -d)
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null; rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-wait_for() { for _ in $(seq 100); do eval "$1" && return; sleep 0.1; done; fail "$2"; }
+# A failure shows the logs of the window manager and the program, where they exist.
+fail() { echo "FAIL: $*" >&2; tail -n 20 "$work"/*.log >&2 2>/dev/null; exit 1; }
+# Waits up to ten seconds, or as many as a third argument says (a first start on a bare
+# machine can be slow: the window manager's first run builds its caches).
+wait_for() { for _ in $(seq $((${3:-10} * 10))); do eval "$1" && return; sleep 0.1; done; fail "$2"; }
 
 mkdir "$work/Übungen"
 cp "$(dirname "$0")/cases/bigdeal2_24/deals.pbn" "$work/Übungen/club night.pbn"
@@ -30,8 +33,9 @@ while [ -e "/tmp/.X${display}-lock" ]; do display=$((display + 1)); done
 Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
 export DISPLAY=":$display"
 wait_for 'xdpyinfo >/dev/null 2>&1' "no X server"
-openbox >/dev/null 2>&1 & pids+=($!)
-wait_for 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' "no window manager"
+openbox >"$work/openbox.log" 2>&1 & pids+=($!)
+wait_for '[[ $(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) == *"window id"* ]]' \
+    "no window manager" 60
 
 # Qt's own dialog opens in the home folder: the source's, so that only ASCII is typed.
 unset QT_QPA_PLATFORMTHEME
