@@ -4,6 +4,7 @@
 
 #include "quillotan/conversion_run.h"
 #include "quillotan/display_text.h"
+#include "quillotan/hand_record.h"
 #include "quillotan/interrupt_cleanup.h"
 #include "quillotan/platform.h"
 #include "quillotan/version.h"
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -48,6 +50,14 @@ std::string usage() {
            range(shape.fillers) + "\n                (default " +
            std::to_string(shape.shape.fillers) +
            ")\n"
+           "  --hand-record also write the hand record: FILE_hands.pdf, every board's diagram "
+           "with\n"
+           "                its double-dummy table and par, and FILE_hands.pbn, the boards with\n"
+           "                the analysis in PBN's tags\n"
+           "  --paper P     the record's paper, A4 or Letter (default from the locale)\n"
+           "  --per-page B  the record's boards on a page, 1, 2 or 4 (default 4)\n"
+           "  --club NAME   the club's name at the head of the record's pages\n"
+           "                (each of these three implies --hand-record)\n"
            "  -z, --null    end each path with a NUL, not a line end, and write it as it is (else\n"
            "                control characters in it are shown escaped, as in messages)\n"
            "  -h, --help    show this text and exit\n"
@@ -63,9 +73,9 @@ std::string usage() {
 }
 
 // Every option: its short and long names, what it does, and for a number of the set's shape,
-// which one it gives (as --boards 27 or --boards=27).
+// which one it gives (as --boards 27 or --boards=27); the record's options take a text.
 struct Option {
-    enum Kind { Help, Version, Nulls, Number };
+    enum Kind { Help, Version, Nulls, Record, Number, Text };
     std::string_view shortName, longName;
     Kind kind;
     int SetShape::*number = nullptr;
@@ -75,13 +85,18 @@ constexpr Option kOptions[] = {{"-h", "--help", Option::Help},
                                {"-z", "--null", Option::Nulls},
                                {"", "--boards", Option::Number, &SetShape::boards},
                                {"", "--per-file", Option::Number, &SetShape::perFile},
-                               {"", "--fillers", Option::Number, &SetShape::fillers}};
+                               {"", "--fillers", Option::Number, &SetShape::fillers},
+                               {"", "--hand-record", Option::Record},
+                               {"", "--paper", Option::Text},
+                               {"", "--per-page", Option::Text},
+                               {"", "--club", Option::Text}};
 
 // What the command line asks for; a usage error's message, if any.
 struct Request {
     SetShape shape;
-    std::optional<std::string> typed[std::size(kOptions)];  // the numbers given, by option
+    std::optional<std::string> typed[std::size(kOptions)];  // the values given, by option
     bool nulls = false, help = false, version = false;
+    std::optional<conversion::RecordSettings> record;
     std::vector<std::filesystem::path> files;
     std::string usageError;
 };
@@ -92,7 +107,7 @@ const Option* optionOf(std::string_view text, std::optional<std::string>& value)
         if ((!option.shortName.empty() && text == option.shortName) || text == option.longName) {
             return &option;
         }
-        if (option.kind == Option::Number && text.starts_with(option.longName) &&
+        if (option.kind >= Option::Number && text.starts_with(option.longName) &&
             text.substr(option.longName.size()).starts_with('=')) {
             value = std::string(text.substr(option.longName.size() + 1));
             return &option;
@@ -124,6 +139,42 @@ void takeShape(Request& request) {
     }
 }
 
+// The record's settings, where it is asked for: the paper from the locale unless given.
+void takeRecord(Request& request) {
+    const auto given = [&request](std::string_view name) {
+        for (std::size_t at = 0; at < std::size(kOptions); ++at) {
+            if (kOptions[at].longName == name) return request.typed[at];
+        }
+        return std::optional<std::string>();
+    };
+    const auto paper = given("--paper"), perPage = given("--per-page"), club = given("--club");
+    if (!request.record && !paper && !perPage && !club) return;
+    auto& record = request.record.emplace();
+    std::string locale;
+    for (const char* name : {"LC_ALL", "LC_PAPER", "LANG"}) {
+        if (const char* value = std::getenv(name); value && *value && locale.empty())
+            locale = value;
+    }
+    record.paper = conversion::paperFor(locale);
+    if (paper) {
+        std::string folded = *paper;
+        for (auto& c : folded) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+        if (folded != "a4" && folded != "letter") {
+            request.usageError =
+                "--paper: the paper must be A4 or Letter, not " + conversion::displayText(*paper);
+        }
+        record.paper = folded == "letter" ? conversion::Paper::Letter : conversion::Paper::A4;
+    }
+    if (perPage) {
+        if (*perPage != "1" && *perPage != "2" && *perPage != "4") {
+            request.usageError = "--per-page: the boards on a page must be 1, 2 or 4, not " +
+                                 conversion::displayText(*perPage);
+        }
+        record.boardsPerPage = std::atoi(perPage->c_str());
+    }
+    if (club) record.club = *club;
+}
+
 Request parse(const std::vector<std::filesystem::path>& args) {
     Request request;
     bool options = true;
@@ -133,13 +184,17 @@ Request parse(const std::vector<std::filesystem::path>& args) {
         const Option* option = options ? optionOf(text, value) : nullptr;
         if (options && text == "--") {
             options = false;
-        } else if (option && option->kind == Option::Number) {
+        } else if (option && option->kind >= Option::Number) {
             if (!value && at + 1 == args.size()) {
-                request.usageError = std::string(option->longName) + " needs a number";
+                request.usageError =
+                    std::string(option->longName) +
+                    (option->kind == Option::Number ? " needs a number" : " needs a value");
             } else {
                 request.typed[option - kOptions] =
                     value ? *value : conversion::pathText(args[++at]);
             }
+        } else if (option && option->kind == Option::Record) {
+            request.record.emplace();
         } else if (option) {
             (option->kind == Option::Help      ? request.help
              : option->kind == Option::Version ? request.version
@@ -153,6 +208,7 @@ Request parse(const std::vector<std::filesystem::path>& args) {
         }
     }
     if (request.usageError.empty()) takeShape(request);
+    if (request.usageError.empty()) takeRecord(request);
     if (request.usageError.empty() && request.files.empty()) request.usageError = "no file given";
     return request;
 }
@@ -191,10 +247,11 @@ int convertAll(const Request& request) {
                                                          conversion::pathText(same->source) +
                                                          ", converted before it");
             }
-            const auto result =
-                conversion::convert(file, conversion::localTimestamp, request.shape);
+            const auto result = conversion::convert(file, conversion::localTimestamp, request.shape,
+                                                    request.record);
             written = result.outputs;
-            for (const auto& path : result.outputs) {
+            written.insert(written.end(), result.record.begin(), result.record.end());
+            for (const auto& path : written) {
                 if (request.nulls) {
                     put(conversion::pathText(path) + '\0', writeError);
                 } else {

@@ -1,12 +1,14 @@
 #include "quillotan/conversion_run.h"
 
 #include "deal_check.h"
+#include "double_dummy.h"
 #include "fault.h"
 #include "lin_record.h"
 #include "os.h"
 #include "output_file.h"
 #include "pbn_reader.h"
 #include "quillotan/display_text.h"
+#include "record.h"
 #include "run_hook.h"
 
 #include <algorithm>
@@ -72,6 +74,7 @@ std::string filesLead(std::size_t files, FilesAre state) {
 class Run {
 public:
     Run(const fs::path& source, const Clock& clock, const SetShape& shape,
+        const std::optional<RecordSettings>& record,
         const AfterTemporaryCreated& afterTemporaryCreated);
 
     RunResult execute();
@@ -82,6 +85,7 @@ private:
     void checkOutputs();
     void readPreamble();
     void writeFile(int index);
+    void writeRecord(const Timestamp& stamp);
     void convertBoard(OutputFile& file);
     std::vector<Finding> findings();
     std::string boardsLeftOver();
@@ -91,8 +95,10 @@ private:
     const fs::path& source_;
     const Clock& clock_;
     const SetShape shape_;
+    const std::optional<RecordSettings>& recordSettings_;
     const AfterTemporaryCreated& afterTemporaryCreated_;
     const std::vector<fs::path> outputs_;
+    std::vector<fs::path> targets_;  // the LIN files', then the hand record's
     // Comment lines at the top of every output file: the timestamp, the source, then one
     // for each preamble line.
     std::vector<std::string> header_;
@@ -100,18 +106,26 @@ private:
     RecordState record_;
     int board_ = 0;            // place in the set of the board being read, 0 between boards
     std::vector<Deal> deals_;  // of the boards written, for the checks
+    std::vector<RecordBoard> recordBoards_;  // the same, for the hand record when it is asked for
     std::vector<std::vector<std::string>> notes_;  // on each board written
     std::vector<std::optional<fs::perms>> keep_;   // of earlier outputs
     std::deque<OutputFile> files_;                 // written, until all are put in place
 };
 
 Run::Run(const fs::path& source, const Clock& clock, const SetShape& shape,
+         const std::optional<RecordSettings>& record,
          const AfterTemporaryCreated& afterTemporaryCreated)
     : source_(source),
       clock_(clock),
       shape_(shape),
+      recordSettings_(record),
       afterTemporaryCreated_(afterTemporaryCreated),
-      outputs_(outputPaths(source, shape)) {}
+      outputs_(outputPaths(source, shape)),
+      targets_(outputs_) {
+    if (record) {
+        for (const auto& path : recordPaths(source)) targets_.push_back(path);
+    }
+}
 
 RunResult Run::execute() {
     // Date and time come from one reading of the clock.
@@ -124,7 +138,10 @@ RunResult Run::execute() {
     deals_.reserve(static_cast<std::size_t>(shape_.boards));
     notes_.reserve(static_cast<std::size_t>(shape_.boards));
     for (int index = 0; index < shape_.files(); ++index) writeFile(index);
-    RunResult result{outputs_, {}, findings(), {}};
+    if (recordSettings_) writeRecord(stamp);
+    RunResult result{outputs_, {}, findings(), {}, {}};
+    result.record.assign(targets_.begin() + static_cast<std::ptrdiff_t>(outputs_.size()),
+                         targets_.end());
     if (auto left = boardsLeftOver(); !left.empty()) result.notes.push_back(std::move(left));
     reader_.reset();
     placeAll(files_);
@@ -210,7 +227,7 @@ std::vector<fs::path> Run::otherSets() const {
 // The files of the set's names that stand beside the source now.
 std::vector<fs::path> Run::earlierFiles() const {
     std::vector<fs::path> earlier;
-    for (const auto& output : outputs_) {
+    for (const auto& output : targets_) {
         std::error_code error;
         if (fs::exists(fs::symlink_status(output, error))) earlier.push_back(output);
     }
@@ -219,7 +236,7 @@ std::vector<fs::path> Run::earlierFiles() const {
 
 // Nothing is written unless every file can be, and no output may be the source itself.
 void Run::checkOutputs() {
-    for (const auto& output : outputs_) {
+    for (const auto& output : targets_) {
         keep_.push_back(checkReplaceable(output));
         // Its replacement would destroy the hand record, through a link or under another
         // name. (A link in an output's place is itself replaced, never its target.)
@@ -269,10 +286,29 @@ void Run::convertBoard(OutputFile& file) {
     }
     auto record = buildDealRecord(*board, record_);
     file.writeLine(record.line);
+    if (recordSettings_) {
+        const auto& v = record_.vulnerability;
+        recordBoards_.push_back(
+            {record.deal, *record_.dealer, v.empty() ? '0' : v.front(), board->heading});
+    }
     deals_.push_back(std::move(record.deal));
     auto& notes = notes_.emplace_back(std::move(board->notes));
     notes.insert(notes.end(), record.notes.begin(), record.notes.end());
     board_ = 0;
+}
+
+// The hand record's PDF and PBN, after the LIN files, from the boards they hold.
+void Run::writeRecord(const Timestamp& stamp) {
+    const auto analyses = analyse(recordBoards_);
+    const std::string texts[] = {recordPdf(recordBoards_, analyses, *recordSettings_, stamp),
+                                 recordPbn(recordBoards_, analyses)};
+    for (std::size_t i = 0; i < 2; ++i) {
+        const auto index = outputs_.size() + i;
+        OutputFile& file = files_.emplace_back(targets_[index], keep_[index]);
+        if (afterTemporaryCreated_) afterTemporaryCreated_(static_cast<int>(index));
+        file.write(texts[i]);
+        file.finish();
+    }
 }
 
 std::string Run::insideComment() const {
@@ -330,11 +366,13 @@ std::string warningText(const RunResult& result, FilesAre state, std::size_t max
     return text;
 }
 
-RunResult convert(const fs::path& source, const Clock& clock, const SetShape& shape) {
-    return convert(source, clock, shape, {});
+RunResult convert(const fs::path& source, const Clock& clock, const SetShape& shape,
+                  const std::optional<RecordSettings>& record) {
+    return convert(source, clock, shape, record, {});
 }
 
 RunResult convert(const fs::path& source, const Clock& clock, const SetShape& shape,
+                  const std::optional<RecordSettings>& record,
                   const AfterTemporaryCreated& afterTemporaryCreated) {
     if (const auto described = describeShape(shape); described.at) {
         throw notConverted(source, described.problem);
@@ -344,7 +382,7 @@ RunResult convert(const fs::path& source, const Clock& clock, const SetShape& sh
         return run ? run->placeOf(fault) : FaultPlace{};
     };
     try {
-        run.emplace(source, clock, shape, afterTemporaryCreated);
+        run.emplace(source, clock, shape, record, afterTemporaryCreated);
         return run->execute();
     } catch (const Fault& fault) {
         throw describeFault(source, fault.detail(), placeOf(&fault));

@@ -37,6 +37,7 @@ struct Board {
     char dealLetter = 'N';                     // the deal's letter before its colon, a seat or not
     std::vector<std::string> hands;            // the first four PBN hands, in deal order
     std::vector<std::string> notes;            // what the reading passed over
+    std::array<std::string, 3> heading;        // the Event, Site and Date tags' values
 };
 
 // The deal of four hands listed clockwise from the seat firstSeat.

@@ -95,9 +95,13 @@ OutputFile::~OutputFile() {
 }
 
 void OutputFile::writeLine(std::string_view text) {
+    write(text);
+    write("\r\n");
+}
+
+void OutputFile::write(std::string_view bytes) {
     errno = 0;
-    const bool written = std::fwrite(text.data(), 1, text.size(), file_) == text.size() &&
-                         std::fwrite("\r\n", 1, 2, file_) == 2;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
     if (!written && writeError_ == 0) writeError_ = errno ? errno : EIO;
 }
 

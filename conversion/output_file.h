@@ -28,6 +28,7 @@ public:
 
     // Writes the text followed by CR LF.
     void writeLine(std::string_view text);
+    void write(std::string_view bytes);
 
     // Closes the file, through to the disk, with the target's permission bits; throws Fault
     // when any write failed.

@@ -11,7 +11,9 @@ namespace conversion {
 
 namespace {
 
-constexpr std::array<std::string_view, 4> kUsedNames = {"Board", "Dealer", "Vulnerable", "Deal"};
+// The tags a board needs, then those the hand record heads its pages with.
+constexpr std::array<std::string_view, 7> kUsedNames = {"Board", "Dealer", "Vulnerable", "Deal",
+                                                        "Event", "Site",   "Date"};
 constexpr std::string_view kBlank = " \t";
 
 bool isNameChar(char c) {
@@ -32,13 +34,14 @@ std::optional<std::int16_t> parseBoardNumber(std::string_view text) {
     return number;
 }
 
-// The tag a board needs that the text names after [ and any spaces, or kUsedNames.size().
+// The tag a board needs that the text names after [ and any spaces, or 4 for any other.
 std::size_t usedTagAt(std::string_view text) {
+    constexpr std::size_t kNeeded = 4;
     const auto name = text.find_first_not_of(kBlank);
-    if (name == text.npos) return kUsedNames.size();
+    if (name == text.npos) return kNeeded;
     text.remove_prefix(name);
     std::size_t i = 0;
-    while (i < kUsedNames.size() &&
+    while (i < kNeeded &&
            !(text.starts_with(kUsedNames[i]) &&
              (text.size() == kUsedNames[i].size() || !isNameChar(text[kUsedNames[i].size()])))) {
         ++i;
@@ -251,7 +254,7 @@ bool PbnReader::holds(const std::string& name) const {
 }
 
 void PbnReader::take(Tag& tag) {
-    for (std::size_t i = 0; i < kUsed; ++i) {
+    for (std::size_t i = 0; i < kTags; ++i) {
         if (tag.name != kUsedNames[i] || game_[i]) continue;
         if (tag.value == "#") tag.value = previous_[i];
         game_[i] = std::move(tag);
@@ -260,7 +263,7 @@ void PbnReader::take(Tag& tag) {
 }
 
 void PbnReader::endGame() {
-    for (std::size_t i = 0; i < kUsed; ++i) {
+    for (std::size_t i = 0; i < kTags; ++i) {
         if (game_[i]) previous_[i] = game_[i]->value;
         game_[i].reset();
     }
@@ -282,6 +285,9 @@ Board PbnReader::fill() {
         board.dealerLine = dealer->line;
     }
     if (game_[kVulnerable]) board.vulnerability = game_[kVulnerable]->value;
+    for (std::size_t i = kEvent; i < kTags; ++i) {
+        if (game_[i]) board.heading[i - kEvent] = game_[i]->value;
+    }
     board.notes = std::move(notes_);
     notes_.clear();
     if (!game_[kDeal]) {

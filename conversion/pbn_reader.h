@@ -56,8 +56,9 @@ public:
 
 private:
     enum class Event { Tag, EndOfGame, EndOfSource };
-    // The tags a board needs, in the order of the Used array below.
-    enum Used { kBoard, kDealer, kVulnerable, kDeal, kUsed };
+    // The tags a board needs, in the order of the Used array below, then those kept for the
+    // hand record's heading.
+    enum Used { kBoard, kDealer, kVulnerable, kDeal, kUsed, kEvent = kUsed, kSite, kDate, kTags };
     struct Tag {
         std::string name, value;
         int line = 0;
@@ -86,8 +87,8 @@ private:
     std::size_t maxPreamble_ = 0;
     std::vector<std::string> preamble_;
     std::optional<Tag> pending_;                  // a Board tag that starts the next game
-    std::array<std::optional<Tag>, kUsed> game_;  // this game's tags, first copies
-    std::array<std::string, kUsed> previous_;     // values for #, from earlier games
+    std::array<std::optional<Tag>, kTags> game_;  // this game's tags, first copies
+    std::array<std::string, kTags> previous_;     // values for #, from earlier games
 };
 
 }  // namespace conversion

@@ -70,7 +70,7 @@ void strike(const Plan& plan, int index) {
 
 std::string convertHere(const fs::path& source, const Plan& plan) {
     return messageOf(
-        [&] { convert(source, fixedClock, {}, [&plan](int index) { strike(plan, index); }); });
+        [&] { convert(source, fixedClock, {}, std::nullopt, [&plan](int index) { strike(plan, index); }); });
 }
 
 #ifdef _WIN32

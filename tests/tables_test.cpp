@@ -69,7 +69,7 @@ TEST(Tables, TimestampUnderTheSuitesLocale) {
 // The notes first and whole; then twelve lines at most, a line about the preamble among them;
 // the rest are counted.
 TEST(Tables, WarningShowsNotesAndTwelveLines) {
-    RunResult result{std::vector<fs::path>(4), {"n."}, {{0, std::nullopt, "p."}}, {}};
+    RunResult result{std::vector<fs::path>(4), {"n."}, {{0, std::nullopt, "p."}}, {}, {}};
     for (int board = 1; board <= 15; ++board)
         result.findings.push_back({board, std::nullopt, "x."});
     result.findings[2].number = 7;

@@ -2,10 +2,12 @@
 
 #include "quillotan/conversion_error.h"
 #include "quillotan/findings.h"
+#include "quillotan/hand_record.h"
 #include "quillotan/set_shape.h"
 #include "quillotan/timestamp.h"
 
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 namespace conversion {
@@ -19,13 +21,14 @@ std::vector<std::filesystem::path> outputPaths(const std::filesystem::path& sour
 
 // What a run that converted gives.
 struct RunResult {
-    std::vector<std::filesystem::path> outputs;  // the files written
+    std::vector<std::filesystem::path> outputs;  // the LIN files written
     // About the source and its folder as a whole: boards left over, other sets beside it.
     std::vector<std::string> notes;
     std::vector<Finding> findings;  // what was guessed and what looks wrong, in board order
     // Files beside the source named as a set's, <base>_a-b.lin or <base>_a.lin, that are not
     // of this set: left by a run of another shape.
     std::vector<std::filesystem::path> others;
+    std::vector<std::filesystem::path> record;  // the hand record's files, when asked for
 };
 
 // The warning after a run, empty when there is nothing to say: a lead line, every note, then
@@ -36,11 +39,13 @@ std::string warningText(const RunResult& result, FilesAre state = FilesAre::Writ
 // Converts the first shape.boards boards of a PBN source into the LIN files of
 // outputPaths(source, shape), with CR LF line ends. Reads only as far as the last of those
 // boards, and then at most a little way on, to tell whether more boards follow (a finding).
-// Findings do not stop the files being written. The set is written whole or not at all: every
-// file is written under a temporary name and all are put in place at the end. Throws
+// Findings do not stop the files being written. With record settings, the hand record's
+// files of recordPaths(source) are written too, as part of the set. The set is written whole or not
+// at all: every file is written under a temporary name and all are put in place at the end. Throws
 // ConversionError, and nothing else, on failure (a shape that describeShape refuses included,
 // before anything is read); no file is then written and no earlier file is touched.
 RunResult convert(const std::filesystem::path& source, const Clock& clock = localTimestamp,
-                  const SetShape& shape = {});
+                  const SetShape& shape = {},
+                  const std::optional<RecordSettings>& record = std::nullopt);
 
 }  // namespace conversion

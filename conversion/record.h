@@ -1,0 +1,26 @@
+#pragma once
+
+// The hand record's two files, laid out from the analysed boards.
+
+#include "double_dummy.h"
+#include "quillotan/hand_record.h"
+#include "quillotan/timestamp.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace conversion {
+
+using Analyses = std::vector<std::optional<Analysis>>;
+
+// The PDF: a heading on every page, the boards in set order, a diagram each with its
+// double-dummy table and par, and the day it was made at the foot.
+std::string recordPdf(const std::vector<RecordBoard>& boards, const Analyses& analyses,
+                      const RecordSettings& settings, const Timestamp& stamp);
+
+// The PBN: each board with the source's Event, Site and Date, its dealer, vulnerability and
+// deal, and the analysis in OptimumResultTable, OptimumScore and ParContract; CR LF line ends.
+std::string recordPbn(const std::vector<RecordBoard>& boards, const Analyses& analyses);
+
+}  // namespace conversion
