@@ -162,7 +162,10 @@ Pdf::Pdf(Paper paper)
       height_(paper == Paper::A4 ? 841.89f : 792) {
     if (!doc_) throw std::bad_alloc();
     HPDF_SetCompressionMode(doc_, HPDF_COMP_ALL);
+    // The library's own name would differ between its builds (Debian's says "2.3.0", its
+    // upstream tarball "2.3.0RC2"): the same bytes everywhere need one of the record's own.
     HPDF_SetInfoAttr(doc_, HPDF_INFO_CREATOR, "Quillotan");
+    HPDF_SetInfoAttr(doc_, HPDF_INFO_PRODUCER, "Quillotan");
     regular_ = HPDF_GetFont(doc_, "Helvetica", "WinAnsiEncoding");
     bold_ = HPDF_GetFont(doc_, "Helvetica-Bold", "WinAnsiEncoding");
     symbol_ = HPDF_GetFont(doc_, "Symbol", nullptr);
