@@ -25,6 +25,9 @@ quillotan_unpack(dds_2.9.0.orig.tar.gz
 quillotan_unpack(libharu_2.3.0+dfsg.orig.tar.xz
                  87e8269d4b1b333a6e44168b4209bc6442ae3a11557cc8dc386fed65400bd34e
                  libharu-RELEASE_2_3_0)
+quillotan_unpack(zlib_1.2.13.dfsg.orig.tar.bz2
+                 71feb7947e3c00ef125f83b79a4e529bde31171e5babe48b391f06758d1ab0a1
+                 zlib-1.2.13.dfsg)
 
 # DDS: its library's sources as its own makefiles list them. On Windows it runs its tables on
 # the standard library's threads; in the page on one thread, each worker solving its boards.
@@ -39,6 +42,13 @@ target_compile_options(quillotan_dds PRIVATE -w -O3)
 set_source_files_properties(${dds}/src/Par.cpp PROPERTIES COMPILE_OPTIONS "-include;cstdio")
 if(MINGW)
     target_compile_definitions(quillotan_dds PRIVATE DDS_THREADS_STL)
+else()
+    # The browser: its memory as conversion/solver_memory_web.cpp gives it, and the deep
+    # recursion of the search on a stack of 8 MB (Emscripten's default is 64 KB).
+    target_sources(quillotan_dds PRIVATE ${PROJECT_SOURCE_DIR}/conversion/solver_memory_web.cpp)
+    set_property(SOURCE ${dds}/src/System.cpp APPEND PROPERTY COMPILE_OPTIONS
+                 -D__linux__ -Dpopen=quillotan_solver_popen -include unistd.h)
+    target_link_options(quillotan_dds INTERFACE -sTOTAL_STACK=8388608)
 endif()
 # The header as the front ends include it: <dds/dll.h>.
 file(COPY ${dds}/include/dll.h DESTINATION ${dds}/include-dds/dds)
@@ -53,10 +63,10 @@ add_library(quillotan_hpdf STATIC ${hpdf_sources})
 target_include_directories(quillotan_hpdf SYSTEM PUBLIC ${hpdf}/include)
 target_compile_definitions(quillotan_hpdf PUBLIC LIBHPDF_HAVE_NOPNGLIB)
 target_compile_options(quillotan_hpdf PRIVATE -w)
-if(EMSCRIPTEN)
-    target_compile_options(quillotan_hpdf PUBLIC -sUSE_ZLIB=1)
-    target_link_options(quillotan_hpdf PUBLIC -sUSE_ZLIB=1)
-else()
-    find_package(ZLIB REQUIRED)
-    target_link_libraries(quillotan_hpdf PUBLIC ZLIB::ZLIB)
-endif()
+# zlib of the same version as Debian's own, so that the pages compress to the same bytes.
+set(zlib ${zlib-1.2.13.dfsg_DIR})
+add_library(quillotan_zlib STATIC
+    ${zlib}/adler32.c ${zlib}/crc32.c ${zlib}/deflate.c ${zlib}/trees.c ${zlib}/zutil.c)
+target_include_directories(quillotan_zlib SYSTEM PUBLIC ${zlib})
+target_compile_options(quillotan_zlib PRIVATE -w)
+target_link_libraries(quillotan_hpdf PUBLIC quillotan_zlib)

@@ -4,7 +4,8 @@
 // findings.txt with the notes about the whole source, then what looks wrong in the deals. A README
 // line says what the case catches.
 // "@DIR@" in the expected files stands for the source's folder, with forward slashes.
-// shape.txt, where there is one, gives the set's shape (else 24 boards, 6 a file, 2 fillers).
+// shape.txt, where there is one, gives the set's shape (else 24 boards, 6 a file, 2 fillers);
+// record.txt asks for the hand record too, and gives its paper, boards a page and club.
 // QUILLOTAN_UPDATE_CASES=1 writes what the run gives into the folders instead, and fails, so
 // that no run passes by rewriting: check every such file by hand before committing it.
 
@@ -24,7 +25,9 @@ using namespace testing_support;
 const fs::path kCases = CASES_DIR;
 
 bool isSource(const fs::path& file) {
-    return file.filename() != "README" && file.extension() != ".txt" && file.extension() != ".lin";
+    return file.filename() != "README" && file.extension() != ".txt" &&
+           file.extension() != ".lin" && file.extension() != ".pdf" &&
+           !file.stem().string().ends_with("_hands");
 }
 
 // The files of a folder by name (a temporary file left behind among them), less its source
@@ -35,7 +38,7 @@ std::map<std::string, std::string> filesOf(const fs::path& dir, std::string_view
     for (const auto& entry : fs::directory_iterator(dir)) {
         const auto name = entry.path().filename();
         if (entry.is_regular_file() && name != source.filename() && name != "README" &&
-            name != "shape.txt") {
+            name != "shape.txt" && name != "record.txt") {
             files[name.string()] = replaced(readFile(entry.path()), "@DIR@", folder);
         }
     }
@@ -59,9 +62,18 @@ TEST_P(CaseTest, GivesTheExpectedFiles) {
     std::istringstream(readFile(expected / "shape.txt")) >> shape.boards >> shape.perFile >>
         shape.fillers;
 
+    std::optional<RecordSettings> record;
+    if (fs::exists(expected / "record.txt")) {
+        std::istringstream line(readFile(expected / "record.txt"));
+        std::string paper;
+        line >> paper >> record.emplace().boardsPerPage >> std::ws;
+        record->paper = paper == "Letter" ? Paper::Letter : Paper::A4;
+        std::getline(line, record->club);
+    }
+
     std::map<std::string, std::string> got;
     const auto error = messageOf([&] {
-        const auto result = convert(source, fixedClock, shape);
+        const auto result = convert(source, fixedClock, shape, record);
         for (const auto& note : result.notes) got["findings.txt"] += note + "\n";
         for (const auto& finding : result.findings) {
             got["findings.txt"] += findingLine(finding) + "\n";
