@@ -30,6 +30,7 @@ Par parOf(const parResultsMaster& master) {
     Par par{master.score, {}};
     for (int i = 0; i < master.number; ++i) {
         const auto& c = master.contracts[i];
+        if (c.level == 0) continue;  // passed out
         par.contracts.push_back({c.level, c.denom == 0 ? kNoTrumps : c.denom - 1, c.seats,
                                  c.underTricks, c.overTricks});
     }
@@ -63,6 +64,18 @@ std::string solverDeal(const Deal& deal) {
 
 }  // namespace
 
+std::array<Par, 2> sidesPar(const Tricks& tricks, char vulnerable) {
+    ddTableResults table;
+    for (int strain = 0; strain < kStrains; ++strain) {
+        for (int seat = 0; seat < 4; ++seat) table.resTable[strain][seat] = tricks[strain][seat];
+    }
+    parResultsMaster sides[2];
+    check(SidesParBin(&table, sides, solverVulnerability(vulnerable)));
+    // The second side's score comes from east-west's view: turned to north-south's.
+    sides[1].score = -sides[1].score;
+    return {parOf(sides[0]), parOf(sides[1])};
+}
+
 std::vector<std::optional<Analysis>> analyse(const std::vector<RecordBoard>& boards, int threads) {
     SetMaxThreads(threads);
     std::vector<std::optional<Analysis>> analyses(boards.size());
@@ -88,7 +101,7 @@ std::vector<std::optional<Analysis>> analyse(const std::vector<RecordBoard>& boa
         }
         check(CalcAllTablesPBN(deals.get(), -1, strains, results.get(), pars.get()));
         for (std::size_t i = 0; i < count; ++i) {
-            auto& table = results->results[i];
+            const auto& table = results->results[i];
             const auto at = sound[first + i];
             auto& analysis = analyses[at].emplace();
             for (int strain = 0; strain < kStrains; ++strain) {
@@ -96,11 +109,7 @@ std::vector<std::optional<Analysis>> analyse(const std::vector<RecordBoard>& boa
                     analysis.tricks[strain][seat] = table.resTable[strain][seat];
                 }
             }
-            parResultsMaster sides[2];
-            check(SidesParBin(&table, sides, solverVulnerability(boards[at].vulnerable)));
-            // The second side's score comes from east-west's view: turned to north-south's.
-            sides[1].score = -sides[1].score;
-            analysis.par = {parOf(sides[0]), parOf(sides[1])};
+            analysis.par = sidesPar(analysis.tricks, boards[at].vulnerable);
         }
     }
     return analyses;

@@ -45,10 +45,15 @@ inline bool operator==(const ParContract& a, const ParContract& b) {
            a.underTricks == b.underTricks && a.overTricks == b.overTricks;
 }
 
+using Tricks = std::array<std::array<int, 4>, kStrains>;  // by strain, then declarer's seat
+
 struct Analysis {
-    std::array<std::array<int, 4>, kStrains> tricks{};  // by strain, then declarer's seat
+    Tricks tricks{};
     std::array<Par, 2> par;  // when north-south bid first, then when east-west do
 };
+
+// Par from a table of tricks, when north-south bid first and when east-west do.
+std::array<Par, 2> sidesPar(const Tricks& tricks, char vulnerable);
 
 // The analysis of every board, in order, on at most threads threads (0: as many as the
 // machine has); none for a deal that is not 52 different cards, 13 in each hand. Throws Fault

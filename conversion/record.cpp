@@ -56,9 +56,8 @@ std::string contractText(const ParContract& c) {
     return text;
 }
 
-// "Par: NS 620, 4♠ NS", or a line for each side bidding first where the two differ, the
-// dealer's side first.
-std::vector<std::string> parLines(const Analysis& analysis, int dealer) {
+// parLines with the suits' marks.
+std::vector<std::string> parMarked(const Analysis& analysis, int dealer) {
     const auto line = [](const Par& par, const std::string& who) {
         std::string text = std::string(kWords.par) + who + ": " + scoreText(par.score);
         for (std::size_t i = 0; i < par.contracts.size(); ++i) {
@@ -307,7 +306,7 @@ void drawBoard(Pdf& pdf, const RecordBoard& board, const std::optional<Analysis>
                      false, Pdf::Align::Centre);
         }
     }
-    const auto pars = parLines(*analysis, board.dealer);
+    const auto pars = parMarked(*analysis, board.dealer);
     for (std::size_t i = 0; i < pars.size(); ++i) {
         pdf.text(4, table - 5 * 10.5f - 4 - static_cast<float>(i) * kLine, pars[i], 9);
     }
@@ -329,7 +328,22 @@ std::vector<std::string> heading(const RecordSettings& settings, const RecordBoa
     return {title, rest};
 }
 
+// The line with its suits' marks as ♠ ♥ ♦ ♣.
+std::string shown(std::string line) {
+    static constexpr std::string_view kSymbols[4] = {"\u2660", "\u2665", "\u2666", "\u2663"};
+    for (auto at = line.size(); at-- > 0;) {
+        if (isSuitMark(line[at])) line.replace(at, 1, kSymbols[line[at] - kSuitMark]);
+    }
+    return line;
+}
+
 }  // namespace
+
+std::vector<std::string> parLines(const Analysis& analysis, int dealer) {
+    auto lines = parMarked(analysis, dealer);
+    for (auto& line : lines) line = shown(line);
+    return lines;
+}
 
 std::string recordPdf(const std::vector<RecordBoard>& boards, const Analyses& analyses,
                       const RecordSettings& settings, const Timestamp& stamp) {

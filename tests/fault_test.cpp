@@ -69,8 +69,9 @@ void strike(const Plan& plan, int index) {
 }
 
 std::string convertHere(const fs::path& source, const Plan& plan) {
-    return messageOf(
-        [&] { convert(source, fixedClock, {}, std::nullopt, [&plan](int index) { strike(plan, index); }); });
+    return messageOf([&] {
+        convert(source, fixedClock, {}, std::nullopt, [&plan](int index) { strike(plan, index); });
+    });
 }
 
 #ifdef _WIN32

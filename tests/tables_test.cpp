@@ -1,16 +1,20 @@
 // Tables for what is smaller than a whole run: the source's lines, the timestamp, the
 // warning's text and how text is shown.
 
+#include "double_dummy.h"
 #include "fault.h"
 #include "lin_record.h"
 #include "pbn_source.h"
 #include "quillotan/conversion_run.h"
 #include "quillotan/display_text.h"
 #include "quillotan/findings.h"
+#include "record.h"
 #include "test_support.h"
 #include "timestamp_format.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 namespace conversion {
 namespace {
@@ -47,6 +51,49 @@ TEST(Tables, SplitsLinesAndDecodes) {
          {std::string(8191, 'a') + "\U00010000"}},
     };
     for (const auto& [bytes, lines] : rows) EXPECT_EQ(linesOf(dir, bytes), lines) << bytes.size();
+}
+
+// The solver's tables and par, through the record's words: tables of deals solved, and par
+// from tables alone for the cases no reference deal shows.
+TEST(Tables, DoubleDummyAndPar) {
+    std::ifstream rows(fs::path(CASES_DIR).parent_path() / "record_rows.txt");
+    std::vector<std::string> expected, pars;
+    std::vector<RecordBoard> boards;
+    std::vector<std::optional<Analysis>> tables;
+    for (std::string line; std::getline(rows, line);) {
+        if (line.empty() || line.front() == '#') continue;
+        std::istringstream fields(line);
+        std::string deal, bar, dealer, tricks, par;
+        RecordBoard& board = boards.emplace_back();
+        std::getline(fields, deal, '|');
+        fields >> dealer >> board.vulnerable >> bar;
+        board.dealer = static_cast<int>(kSeatLetters.find(dealer.front()));
+        Analysis& table = tables.emplace_back(Analysis{}).value();
+        for (auto& strain : table.tricks) {
+            for (int& seat : strain) fields >> seat;
+        }
+        std::getline(fields >> bar >> std::ws, par);
+        expected.push_back(par);
+        if (deal.front() != '-') {
+            std::istringstream hands(deal.substr(2));
+            std::vector<std::string> split{std::istream_iterator<std::string>(hands), {}};
+            board.deal = seated(1, split, static_cast<int>(kSeatLetters.find(deal.front())));
+        }
+    }
+    const auto solved = analyse(boards);
+    for (std::size_t at = 0; at < boards.size(); ++at) {
+        auto& table = *tables[at];
+        if (solved[at]) {
+            EXPECT_EQ(solved[at]->tricks, table.tricks) << "row " << at + 1;
+        }
+        table.par = sidesPar(table.tricks, boards[at].vulnerable);
+        std::string said;
+        for (const auto& line : parLines(table, boards[at].dealer)) {
+            said += (said.empty() ? "" : " / ") + line;
+        }
+        EXPECT_EQ(said, expected[at]) << "row " << at + 1;
+        EXPECT_EQ(solved[at].has_value(), boards[at].deal.hands[0].size() > 0) << at + 1;
+    }
 }
 
 // Lines run across the reader's blocks up to the limit; a longer one is refused.
