@@ -54,8 +54,9 @@ xdotool key Return
 wait_for "$four_files" "the dialog's file was not converted"
 
 # Back in the window, focus is on "Get Deal File"; past the source's box, the shape's three
-# numbers and the four files' boxes, nine tabs on, is "Exit".
-xdotool windowactivate --sync "$window" key Tab Tab Tab Tab Tab Tab Tab Tab Tab Return
+# numbers, the four files' boxes and the record's box (its choices are off while it is), ten
+# tabs on, is "Exit".
+xdotool windowactivate --sync "$window" key Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Return
 wait_for '! kill -0 "$program_pid" 2>/dev/null' "Exit did not end the program"
 wait "$program_pid" || fail "the program ended with status $?"
 

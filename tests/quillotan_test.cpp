@@ -8,6 +8,9 @@
 #include "test_support.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -22,6 +25,19 @@
 
 #include <functional>
 #include <iterator>
+
+// Takes the URL the window asks the desktop to open.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+
+public:
+    explicit UrlCatcher(QUrl* opened) : opened_(opened) {}
+public slots:
+    void open(const QUrl& url) { *opened_ = url; }
+
+private:
+    QUrl* opened_;
+};
 
 class QuillotanTest : public QObject {
     Q_OBJECT
@@ -240,6 +256,40 @@ private slots:
         const QStringList shown = boxes(window);
         QCOMPARE(shown.size(), 10);
         QVERIFY(shown[9].endsWith("/Woche 12_25-27.lin") && QFile::exists(shown[9]));
+        QSettings().clear();
+    }
+
+    // The record's settings are kept; a run with the record asked for writes it with the set,
+    // as the settings say, and View Record opens that PDF; a run without it leaves none to view.
+    void writesTheHandRecord() {
+        {
+            Quillotan window(testing_support::fixedClock);
+            QVERIFY(!window.findChild<QComboBox*>(QStringLiteral("CmbPaper"))->isEnabled());
+            window.findChild<QCheckBox*>(QStringLiteral("ChkRecord"))->setChecked(true);
+            auto* paper = window.findChild<QComboBox*>(QStringLiteral("CmbPaper"));
+            paper->setCurrentIndex(paper->findText(QStringLiteral("A4")));
+            window.findChild<QComboBox*>(QStringLiteral("CmbPerPage"))->setCurrentIndex(0);
+            auto* club = window.findChild<QLineEdit*>(QStringLiteral("TxtClub"));
+            club->setText(QStringLiteral("Quillotan Bridge Club"));
+            emit club->editingFinished();
+        }
+        const QString record = copyCase("hand_record_24", QStringLiteral("Record.pbn"))[0];
+        Quillotan window(testing_support::fixedClock);
+        auto* view = window.findChild<QPushButton*>(QStringLiteral("ComRecord"));
+        QVERIFY(!view->isEnabled());
+        QCOMPARE(clickGetDealFile(window, record), QString());
+        const QString pdf = folder + "/Record_hands.pdf";
+        QCOMPARE(QFile(pdf).size(), QFileInfo(CASES_DIR "/hand_record_24/deals_hands.pdf").size());
+        QVERIFY(QFile::exists(folder + "/Record_hands.pbn"));
+        QUrl opened;
+        UrlCatcher catcher{&opened};
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+        QTest::mouseClick(view, Qt::LeftButton);
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(opened, QUrl::fromLocalFile(pdf));
+        window.findChild<QCheckBox*>(QStringLiteral("ChkRecord"))->setChecked(false);
+        QCOMPARE(clickGetDealFile(window, record), QString());
+        QVERIFY(!view->isEnabled());
         QSettings().clear();
     }
 };

@@ -4,6 +4,9 @@
 #include "quillotan/display_text.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDesktopServices>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -12,6 +15,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -40,6 +44,13 @@ constexpr int kTxtLinLeft = 2880, kTxtLinTop = 1920, kTxtLinStep = 600;
 constexpr int kTxtLinWidth = 5535, kTxtLinHeight = 285;
 // Four boxes show at once; more scroll within that room.
 constexpr Place kLinArea = {kTxtLinLeft, kTxtLinTop, kTxtLinWidth + 360, 4 * kTxtLinStep};
+// The hand record's rows, below the boxes: whether it is written, its paper and boards a
+// page, then the club's name; View Record beside them.
+constexpr Place kChkRecord = {2880, 4500, 2100, 285};
+constexpr Place kCmbPaper = {5040, 4470, 900, 345};
+constexpr Place kCmbPerPage = {6000, 4470, 1200, 345};
+constexpr Place kTxtClub = {2880, 4920, 4320, 285};
+constexpr Place kComRecord = {600, 4440, 1215, 495};
 // The shape's row, between Get Deal File and the boxes: a label, then its spin box.
 constexpr int kShapeTop = 1380, kShapeLabelWidth = 855, kShapeSpinWidth = 705, kShapeGap = 120;
 
@@ -95,6 +106,20 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& tex
     return button;
 }
 
+// A choice among fixed values, kept in the settings under key; its first value where none is
+// kept.
+QComboBox* makeChoice(QWidget* parent, const QString& name, const QString& accessibleName,
+                      const QList<std::pair<QString, int>>& items, const char* key, int initial) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(name);
+    box->setAccessibleName(accessibleName);
+    for (const auto& [text, value] : items) box->addItem(text, value);
+    box->setCurrentIndex(
+        std::max(0, box->findData(QSettings().value(QLatin1String(key), initial).toInt())));
+    box->setProperty("key", QLatin1String(key));
+    return box;
+}
+
 }  // namespace
 
 Quillotan::Quillotan(conversion::Clock clock, QWidget* parent)
@@ -112,6 +137,19 @@ Quillotan::Quillotan(conversion::Clock clock, QWidget* parent)
       SpinFillers(makeSpin(this, QStringLiteral("SpinFillers"), QStringLiteral("&fillers"),
                            QStringLiteral("Filler boards"), "shape/fillers", kDefault.fillers,
                            kDefault.shape.fillers)),
+      ChkRecord(new QCheckBox(QStringLiteral("&Write the hand record"), this)),
+      CmbPaper(makeChoice(this, QStringLiteral("CmbPaper"), QStringLiteral("Paper"),
+                          {{QStringLiteral("A4"), int(conversion::Paper::A4)},
+                           {QStringLiteral("Letter"), int(conversion::Paper::Letter)}},
+                          "record/paper",
+                          int(conversion::paperFor(QLocale().name().toStdString())))),
+      CmbPerPage(makeChoice(this, QStringLiteral("CmbPerPage"), QStringLiteral("Boards a page"),
+                            {{QStringLiteral("4 a page"), 4},
+                             {QStringLiteral("2 a page"), 2},
+                             {QStringLiteral("1 a page"), 1}},
+                            "record/perPage", 4)),
+      TxtClub(makeBox(this, QStringLiteral("TxtClub"), QStringLiteral("Club name"))),
+      ComRecord(makeButton(this, QStringLiteral("ComRecord"), QStringLiteral("&View Record"))),
       ComExit(makeButton(this, QStringLiteral("ComExit"), QStringLiteral("Exit"))),
       CD1(new QFileDialog(this)),
       m_clock(std::move(clock)) {
@@ -137,6 +175,17 @@ Quillotan::Quillotan(conversion::Clock clock, QWidget* parent)
         shapeChanged();
     });
     connect(SpinFillers, &QSpinBox::valueChanged, this, &Quillotan::shapeChanged);
+    ChkRecord->setObjectName(QStringLiteral("ChkRecord"));
+    ChkRecord->setChecked(QSettings().value(QStringLiteral("record/write"), false).toBool());
+    TxtClub->setPlaceholderText(QStringLiteral("Club name, at the head of the record's pages"));
+    TxtClub->setText(QSettings().value(QStringLiteral("record/club")).toString());
+    ComRecord->setEnabled(false);
+    connect(ChkRecord, &QCheckBox::toggled, this, &Quillotan::recordChanged);
+    connect(CmbPaper, &QComboBox::currentIndexChanged, this, &Quillotan::recordChanged);
+    connect(CmbPerPage, &QComboBox::currentIndexChanged, this, &Quillotan::recordChanged);
+    connect(TxtClub, &QLineEdit::editingFinished, this, &Quillotan::recordChanged);
+    connect(ComRecord, &QPushButton::clicked, this, &Quillotan::ComRecord_Click);
+    recordChanged();
     connect(ComDeal, &QPushButton::clicked, this, &Quillotan::ComDeal_Click);
     connect(ComExit, &QPushButton::clicked, this, &Quillotan::ComExit_Click);
 
@@ -164,6 +213,11 @@ void Quillotan::placeControls() {
     place(Label1, kLabel1);
     place(ComExit, kComExit);
     place(LinArea, kLinArea);
+    place(ChkRecord, kChkRecord);
+    place(CmbPaper, kCmbPaper);
+    place(CmbPerPage, kCmbPerPage);
+    place(TxtClub, kTxtClub);
+    place(ComRecord, kComRecord);
     int left = kComDeal.left;
     for (auto* spin : {SpinBoards, SpinPerFile, SpinFillers}) {
         auto* label = findChild<QLabel*>(spin->objectName() + QStringLiteral("Label"));
@@ -208,13 +262,30 @@ void Quillotan::shapeChanged() {
             TxtLin.back()->show();
         }
         Label1->setBuddy(TxtLin[0]);
-        // Tab: Get Deal File, the source's box, the shape, the files' boxes, Exit.
+        // Tab: Get Deal File, the source's box, the shape, the files' boxes, the record, Exit.
         QList<QWidget*> order = {ComDeal, TxtSource, SpinBoards, SpinPerFile, SpinFillers};
         order.append(QList<QWidget*>(TxtLin.begin(), TxtLin.end()));
-        order.append(ComExit);
+        order.append({ChkRecord, CmbPaper, CmbPerPage, TxtClub, ComRecord, ComExit});
         for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
     }
     placeControls();
+}
+
+std::optional<conversion::RecordSettings> Quillotan::record() const {
+    if (!ChkRecord->isChecked()) return std::nullopt;
+    return conversion::RecordSettings{
+        static_cast<conversion::Paper>(CmbPaper->currentData().toInt()),
+        CmbPerPage->currentData().toInt(), TxtClub->text().toStdString()};
+}
+
+void Quillotan::recordChanged() {
+    for (auto* choice : {CmbPaper, CmbPerPage}) {
+        QSettings().setValue(choice->property("key").toString(), choice->currentData());
+        choice->setEnabled(ChkRecord->isChecked());
+    }
+    TxtClub->setEnabled(ChkRecord->isChecked());
+    QSettings().setValue(QStringLiteral("record/write"), ChkRecord->isChecked());
+    QSettings().setValue(QStringLiteral("record/club"), TxtClub->text());
 }
 
 QString Quillotan::startFolder() const {
@@ -244,7 +315,7 @@ void Quillotan::convertFile(const std::filesystem::path& path, int opened) {
     conversion::RunResult result;
     QString error;
     try {
-        result = conversion::convert(source, m_clock, shape());
+        result = conversion::convert(source, m_clock, shape(), record());
         QSettings().setValue(QLatin1String(kLastFolderKey), toQString(source.parent_path()));
     } catch (const conversion::ConversionError& failure) {
         // The run's own error says what was wrong, where, and that nothing was written.
@@ -255,6 +326,9 @@ void Quillotan::convertFile(const std::filesystem::path& path, int opened) {
         return QString::fromStdString(conversion::displayPath(name));
     };
     TxtSource->setText(shown(source));
+    m_record = result.record.empty() ? std::filesystem::path() : result.record.front();
+    ComRecord->setEnabled(!m_record.empty());
+    ComRecord->setToolTip(m_record.empty() ? QString() : shown(m_record));
     for (std::size_t i = 0; i < TxtLin.size(); ++i) {
         TxtLin[i]->setText(i < result.outputs.size() ? shown(result.outputs[i]) : QString());
     }
@@ -297,6 +371,16 @@ void Quillotan::offerToTrash(const QString& warning,
 }
 
 void Quillotan::ComExit_Click() { close(); }
+
+// The record in the system's PDF viewer, which reads, saves and prints it.
+void Quillotan::ComRecord_Click() {
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(toQString(m_record)))) {
+        showMessage(this, QMessageBox::Warning,
+                    QStringLiteral("No program to show PDF files was found. The hand record is "
+                                   "%1.")
+                        .arg(toQString(m_record)));
+    }
+}
 
 // One local .pbn file may be dropped; anything else is refused, and the cursor says so.
 void Quillotan::dragEnterEvent(QDragEnterEvent* event) {

@@ -5,8 +5,11 @@
 #include <QWidget>
 
 #include <filesystem>
+#include <optional>
 #include <vector>
 
+class QCheckBox;
+class QComboBox;
 class QDragEnterEvent;
 class QDropEvent;
 class QFileDialog;
@@ -19,7 +22,9 @@ class QSpinBox;
 // The program's one window: "Get Deal File" picks a PBN source and converts it into LIN
 // files, in the shape of set the row of three numbers gives (24 boards in four files of six,
 // at first); the boxes show the source and the output paths, one box for each file; "Exit"
-// ends the program. The shape is kept between starts.
+// ends the program. The shape is kept between starts. Below the files, the hand record: whether
+// each run writes it too, its paper, boards a page and club, all kept; "View Record" opens the
+// last one written in the system's PDF viewer, to read, save or print.
 class Quillotan : public QWidget {
     Q_OBJECT
 
@@ -46,6 +51,7 @@ protected:
 private slots:
     void ComDeal_Click();
     void ComExit_Click();
+    void ComRecord_Click();
 
 private:
     void Form_Load();
@@ -53,7 +59,9 @@ private:
     void placeControls();
     QString startFolder() const;
     conversion::SetShape shape() const;
-    void shapeChanged();  // captions, bounds and boxes follow the shape, which is kept
+    std::optional<conversion::RecordSettings> record() const;  // none when not asked for
+    void recordChanged();  // the record's settings are kept; its choices follow the box
+    void shapeChanged();   // captions, bounds and boxes follow the shape, which is kept
     void offerToTrash(const QString& warning, const std::vector<std::filesystem::path>& others);
 
     QPushButton* ComDeal;
@@ -64,9 +72,15 @@ private:
     QSpinBox* SpinBoards;
     QSpinBox* SpinPerFile;
     QSpinBox* SpinFillers;
+    QCheckBox* ChkRecord;
+    QComboBox* CmbPaper;
+    QComboBox* CmbPerPage;
+    QLineEdit* TxtClub;
+    QPushButton* ComRecord;
     QPushButton* ComExit;
     QFileDialog* CD1;
 
     conversion::Clock m_clock;
     int m_perFile = 0;  // the boards per file as the director set them, before the boards' bound
+    std::filesystem::path m_record;  // the PDF of the record last written
 };
