@@ -8,7 +8,6 @@
 #include "output_file.h"
 #include "pbn_reader.h"
 #include "quillotan/display_text.h"
-#include "record.h"
 #include "run_hook.h"
 
 #include <algorithm>
@@ -106,7 +105,7 @@ private:
     RecordState record_;
     int board_ = 0;            // place in the set of the board being read, 0 between boards
     std::vector<Deal> deals_;  // of the boards written, for the checks
-    std::vector<RecordBoard> recordBoards_;  // the same, for the hand record when it is asked for
+    std::vector<RecordBoard> recordBoards_;        // the same, as the hand record shows them
     std::vector<std::vector<std::string>> notes_;  // on each board written
     std::vector<std::optional<fs::perms>> keep_;   // of earlier outputs
     std::deque<OutputFile> files_;                 // written, until all are put in place
@@ -139,7 +138,7 @@ RunResult Run::execute() {
     notes_.reserve(static_cast<std::size_t>(shape_.boards));
     for (int index = 0; index < shape_.files(); ++index) writeFile(index);
     if (recordSettings_) writeRecord(stamp);
-    RunResult result{outputs_, {}, findings(), {}, {}};
+    RunResult result{outputs_, {}, findings(), {}, {}, recordBoards_};
     result.record.assign(targets_.begin() + static_cast<std::ptrdiff_t>(outputs_.size()),
                          targets_.end());
     if (auto left = boardsLeftOver(); !left.empty()) result.notes.push_back(std::move(left));
@@ -286,11 +285,9 @@ void Run::convertBoard(OutputFile& file) {
     }
     auto record = buildDealRecord(*board, record_);
     file.writeLine(record.line);
-    if (recordSettings_) {
-        const auto& v = record_.vulnerability;
-        recordBoards_.push_back(
-            {record.deal, *record_.dealer, v.empty() ? '0' : v.front(), board->heading});
-    }
+    const auto& v = record_.vulnerability;
+    recordBoards_.push_back({record.deal.number, record.deal.hands, *record_.dealer,
+                             v.empty() ? '0' : v.front(), board->heading});
     deals_.push_back(std::move(record.deal));
     auto& notes = notes_.emplace_back(std::move(board->notes));
     notes.insert(notes.end(), record.notes.begin(), record.notes.end());
@@ -299,14 +296,13 @@ void Run::convertBoard(OutputFile& file) {
 
 // The hand record's PDF and PBN, after the LIN files, from the boards they hold.
 void Run::writeRecord(const Timestamp& stamp) {
-    const auto analyses = analyse(recordBoards_);
-    const std::string texts[] = {recordPdf(recordBoards_, analyses, *recordSettings_, stamp),
-                                 recordPbn(recordBoards_, analyses)};
+    const auto files = recordFiles(recordBoards_, analyse(recordBoards_), *recordSettings_, stamp);
+    const std::string* texts[] = {&files.pdf, &files.pbn};
     for (std::size_t i = 0; i < 2; ++i) {
         const auto index = outputs_.size() + i;
         OutputFile& file = files_.emplace_back(targets_[index], keep_[index]);
         if (afterTemporaryCreated_) afterTemporaryCreated_(static_cast<int>(index));
-        file.write(texts[i]);
+        file.write(*texts[i]);
         file.finish();
     }
 }

@@ -1,11 +1,12 @@
 #include "double_dummy.h"
 
-#include "fault.h"
+#include "deal.h"
 
 #include <algorithm>
 #include <cstring>
 #include <dds/dll.h>
 #include <memory>
+#include <stdexcept>
 #include <utility>
 
 namespace conversion {
@@ -21,7 +22,7 @@ void check(int code) {
     if (code == RETURN_NO_FAULT) return;
     char text[80] = {};
     ErrorMessage(code, text);
-    throw Fault(std::string("the double-dummy solver failed: ") + text);
+    throw std::runtime_error(std::string("the double-dummy solver failed: ") + text);
 }
 
 // The solver numbers strains spades first and no trumps last, as kStrains does; its own
@@ -39,7 +40,7 @@ Par parOf(const parResultsMaster& master) {
 
 // The deal as the solver reads it, "N:" and the four hands in capitals; empty when the deal
 // is not 52 different cards, 13 in each hand of four suits.
-std::string solverDeal(const Deal& deal) {
+std::string solverDeal(const RecordBoard& deal) {
     std::string cards = "N:";
     std::array<bool, 52> seen{};
     for (const auto& hand : deal.hands) {
@@ -76,13 +77,17 @@ std::array<Par, 2> sidesPar(const Tricks& tricks, char vulnerable) {
     return {parOf(sides[0]), parOf(sides[1])};
 }
 
+Analysis analysisOf(const Tricks& tricks, char vulnerable) {
+    return {tricks, sidesPar(tricks, vulnerable)};
+}
+
 std::vector<std::optional<Analysis>> analyse(const std::vector<RecordBoard>& boards, int threads) {
     SetMaxThreads(threads);
     std::vector<std::optional<Analysis>> analyses(boards.size());
     std::vector<std::size_t> sound;  // the boards the solver can take
     std::vector<std::string> cards;
     for (std::size_t at = 0; at < boards.size(); ++at) {
-        if (auto deal = solverDeal(boards[at].deal); !deal.empty()) {
+        if (auto deal = solverDeal(boards[at]); !deal.empty()) {
             sound.push_back(at);
             cards.push_back(std::move(deal));
         }
@@ -103,13 +108,12 @@ std::vector<std::optional<Analysis>> analyse(const std::vector<RecordBoard>& boa
         for (std::size_t i = 0; i < count; ++i) {
             const auto& table = results->results[i];
             const auto at = sound[first + i];
-            auto& analysis = analyses[at].emplace();
+            Tricks tricks;
             for (int strain = 0; strain < kStrains; ++strain) {
-                for (int seat = 0; seat < 4; ++seat) {
-                    analysis.tricks[strain][seat] = table.resTable[strain][seat];
-                }
+                for (int seat = 0; seat < 4; ++seat)
+                    tricks[strain][seat] = table.resTable[strain][seat];
             }
-            analysis.par = sidesPar(analysis.tricks, boards[at].vulnerable);
+            analyses[at] = analysisOf(tricks, boards[at].vulnerable);
         }
     }
     return analyses;

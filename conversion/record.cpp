@@ -1,12 +1,12 @@
-#include "record.h"
-
-#include "fault.h"
+#include "deal.h"
 #include "os.h"
+#include "quillotan/hand_record.h"
 #include "utf8.h"
 
 #include <algorithm>
 #include <hpdf.h>
 #include <memory>
+#include <stdexcept>
 
 namespace conversion {
 
@@ -21,14 +21,15 @@ struct Words {
 };
 constexpr Words kWords;
 
-// Within a line of the record, a suit's symbol is one of these bytes, spades first.
-constexpr char kSuitMark = '\x01';
-std::string suitMark(int strain) { return std::string(1, static_cast<char>(kSuitMark + strain)); }
-bool isSuitMark(char c) { return c >= kSuitMark && c < kSuitMark + 4; }
+constexpr std::string_view kSuits[4] = {"\u2660", "\u2665", "\u2666", "\u2663"};  // ♠ ♥ ♦ ♣
 
 std::string strainText(int strain) {
-    return strain == kNoTrumps ? std::string(kWords.noTrumps) : suitMark(strain);
+    return std::string(strain == kNoTrumps ? kWords.noTrumps : kSuits[strain]);
 }
+
+// Within a line of the PDF, a suit's symbol is one of these bytes, spades first.
+constexpr char kSuitMark = '\x01';
+bool isSuitMark(char c) { return c >= kSuitMark && c < kSuitMark + 4; }
 
 std::string sideText(int seats) {
     return seats < 4 ? std::string(kWords.seats[seats])
@@ -56,8 +57,7 @@ std::string contractText(const ParContract& c) {
     return text;
 }
 
-// parLines with the suits' marks.
-std::vector<std::string> parMarked(const Analysis& analysis, int dealer) {
+std::vector<std::string> parLines(const Analysis& analysis, int dealer) {
     const auto line = [](const Par& par, const std::string& who) {
         std::string text = std::string(kWords.par) + who + ": " + scoreText(par.score);
         for (std::size_t i = 0; i < par.contracts.size(); ++i) {
@@ -94,12 +94,14 @@ std::array<std::string, 4> handLines(const std::string& hand) {
             lines[suit] += c == 'T' || c == 't' ? std::string("10") : std::string(1, c);
         }
     }
-    for (int i = 0; i < 4; ++i) lines[i] = suitMark(i) + " " + (lines[i].empty() ? "-" : lines[i]);
+    for (int i = 0; i < 4; ++i) {
+        lines[i] = std::string(kSuits[i]) + " " + (lines[i].empty() ? "-" : lines[i]);
+    }
     return lines;
 }
 
-// The source's text in the PDF's fonts' encoding (Windows-1252): what it lacks becomes "?",
-// and a byte that is no UTF-8 is taken as Latin-1.
+// Text in the PDF's fonts' encoding (Windows-1252), the suits' symbols as their marks: what it
+// lacks becomes "?", and a byte that is no UTF-8 is taken as Latin-1.
 std::string winAnsi(std::string_view text) {
     static constexpr char32_t kHigh[32] = {
         0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
@@ -111,8 +113,12 @@ std::string winAnsi(std::string_view text) {
         const char32_t code =
             utf8Length(text) ? decodeUtf8(text, length) : static_cast<unsigned char>(text.front());
         text.remove_prefix(length);
-        if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) {
-            out += static_cast<char>(code);
+        const auto suit = std::find(std::begin(kSuits), std::end(kSuits),
+                                    std::string_view(text.data() - length, length));
+        if (suit != std::end(kSuits)) {
+            out += static_cast<char>(kSuitMark + (suit - kSuits));
+        } else if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) {
+            out += code < 0x20 ? '?' : static_cast<char>(code);
         } else {
             const auto at = std::find(std::begin(kHigh), std::end(kHigh), code);
             out +=
@@ -196,7 +202,8 @@ float Pdf::widthOf(std::string_view line, float size, bool bold) {
     return width;
 }
 
-float Pdf::text(float x, float y, std::string_view line, float size, bool bold, Align align) {
+float Pdf::text(float x, float y, std::string_view utf8, float size, bool bold, Align align) {
+    const std::string line = winAnsi(utf8);
     const float width = widthOf(line, size, bold);
     if (align != Align::Left) x -= align == Align::Centre ? width / 2 : width;
     HPDF_Page_BeginText(page_);
@@ -243,8 +250,8 @@ std::string Pdf::bytes() {
     HPDF_ReadFromStream(doc_, reinterpret_cast<HPDF_BYTE*>(bytes.data()), &size);
     bytes.resize(size);
     if (error_ != HPDF_OK) {
-        throw Fault("the hand record could not be laid out (PDF error " + std::to_string(error_) +
-                    ", " + std::to_string(detail_) + ")");
+        throw std::runtime_error("the hand record could not be laid out (PDF error " +
+                                 std::to_string(error_) + ", " + std::to_string(detail_) + ")");
     }
     return bytes;
 }
@@ -253,62 +260,50 @@ std::string Pdf::bytes() {
 // double-dummy table and par.
 constexpr float kBlockWidth = 252, kBlockHeight = 250, kColumn = 84, kRow = 56, kLine = 11;
 
-void drawBoard(Pdf& pdf, const RecordBoard& board, const std::optional<Analysis>& analysis) {
+void drawBoard(Pdf& pdf, const BoardView& board, const TableView& table) {
     const auto top = [](float fromTop) { return kBlockHeight - fromTop; };
-    pdf.text(4, top(12), std::string(kWords.board) + " " + std::to_string(board.deal.number), 12,
-             true);
-    pdf.text(4, top(27), std::string(kWords.dealer) + " " + std::string(kWords.seats[board.dealer]),
-             9);
-    pdf.text(4, top(39), std::string(kWords.vulnerable) + " " + vulnerabilityText(board.vulnerable),
-             9);
+    pdf.text(4, top(12), board.title, 12, true);
+    pdf.text(4, top(27), board.dealer, 9);
+    pdf.text(4, top(39), board.vulnerable, 9);
     // North at the top, West and East either side, South below.
     constexpr float kPlaces[4][2] = {{1, 0}, {2, 1}, {1, 2}, {0, 1}};
     for (int seat = 0; seat < 4; ++seat) {
-        const auto lines = handLines(board.deal.hands[seat]);
         for (int i = 0; i < 4; ++i) {
             pdf.text(kPlaces[seat][0] * kColumn + 8, top(kPlaces[seat][1] * kRow + 10 + i * kLine),
-                     lines[i], 10);
+                     board.hands[seat][i], 10);
         }
     }
     // The high-card points, each on its seat's side of a square in the middle.
-    const float cx = kColumn * 1.5f, cy = top(kRow * 1.5f);
-    const float half = 20;
+    const float cx = kColumn * 1.5f, cy = top(kRow * 1.5f), half = 20;
     pdf.rule(cx - half, cy - half, cx + half, cy - half, 0.6f);
     pdf.rule(cx + half, cy - half, cx + half, cy + half, 0.6f);
     pdf.rule(cx + half, cy + half, cx - half, cy + half, 0.6f);
     pdf.rule(cx - half, cy + half, cx - half, cy - half, 0.6f);
-    const auto hcp = [&board](int seat) {
-        return std::to_string(highCardPoints(board.deal.hands[seat]));
-    };
-    pdf.text(cx, cy + half - 9, hcp(0), 8, false, Pdf::Align::Centre);
-    pdf.text(cx + half - 3, cy - 3, hcp(1), 8, false, Pdf::Align::Right);
-    pdf.text(cx, cy - half + 3, hcp(2), 8, false, Pdf::Align::Centre);
-    pdf.text(cx - half + 3, cy - 3, hcp(3), 8, false, Pdf::Align::Left);
-    if (!analysis) {
-        pdf.text(4, top(kRow * 3 + 14), kWords.unsound, 8);
+    const auto points = [&board](int seat) { return std::to_string(board.points[seat]); };
+    pdf.text(cx, cy + half - 9, points(0), 8, false, Pdf::Align::Centre);
+    pdf.text(cx + half - 3, cy - 3, points(1), 8, false, Pdf::Align::Right);
+    pdf.text(cx, cy - half + 3, points(2), 8, false, Pdf::Align::Centre);
+    pdf.text(cx - half + 3, cy - 3, points(3), 8, false, Pdf::Align::Left);
+    // The table, then par below it; without an analysis, the line that says why.
+    constexpr float kCell = 20, kTableLine = 10.5f;
+    const float head = top(kRow * 3 + 12);
+    if (table.par.size() == 1 && table.strains[0].empty()) {
+        pdf.text(4, head, table.par[0], 8);
         return;
     }
-    // The tricks of each declarer, North, South, East, West, in each strain, no trumps first.
-    constexpr float kCell = 20;
-    const float table = top(kRow * 3 + 12);
     for (int column = 0; column < kStrains; ++column) {
-        const int strain = (column + kNoTrumps) % kStrains;
-        pdf.text(28 + kCell * column, table, strainText(strain), 9, true, Pdf::Align::Centre);
+        pdf.text(28 + kCell * column, head, table.strains[column], 9, true, Pdf::Align::Centre);
     }
-    constexpr int kDeclarers[4] = {0, 2, 1, 3};
     for (int row = 0; row < 4; ++row) {
-        const int seat = kDeclarers[row];
-        const float y = table - (row + 1) * 10.5f;
-        pdf.text(4, y, kWords.seats[seat], 9, true);
+        const float y = head - static_cast<float>(row + 1) * kTableLine;
+        pdf.text(4, y, table.declarers[row], 9, true);
         for (int column = 0; column < kStrains; ++column) {
-            const int strain = (column + kNoTrumps) % kStrains;
-            pdf.text(28 + kCell * column, y, std::to_string(analysis->tricks[strain][seat]), 9,
-                     false, Pdf::Align::Centre);
+            pdf.text(28 + kCell * column, y, std::to_string(table.tricks[row][column]), 9, false,
+                     Pdf::Align::Centre);
         }
     }
-    const auto pars = parMarked(*analysis, board.dealer);
-    for (std::size_t i = 0; i < pars.size(); ++i) {
-        pdf.text(4, table - 5 * 10.5f - 4 - static_cast<float>(i) * kLine, pars[i], 9);
+    for (std::size_t i = 0; i < table.par.size(); ++i) {
+        pdf.text(4, head - 5 * kTableLine - 4 - static_cast<float>(i) * kLine, table.par[i], 9);
     }
 }
 
@@ -316,36 +311,20 @@ void drawBoard(Pdf& pdf, const RecordBoard& board, const std::optional<Analysis>
 std::vector<std::string> heading(const RecordSettings& settings, const RecordBoard& first) {
     std::vector<std::string> parts;
     for (const auto& part : first.heading) {
-        if (part.find_first_not_of("?.# ") != std::string::npos) parts.push_back(winAnsi(part));
+        if (part.find_first_not_of("?.# ") != std::string::npos) parts.push_back(part);
     }
-    std::string title = winAnsi(settings.club);
+    std::string title = settings.club;
     if (title.empty() && !parts.empty()) {
         title = parts.front();
         parts.erase(parts.begin());
     }
     std::string rest;
-    for (const auto& part : parts) rest += (rest.empty() ? "" : "  \xB7  ") + part;
+    for (const auto& part : parts) rest += (rest.empty() ? "" : "  \u00B7  ") + part;
     return {title, rest};
 }
 
-// The line with its suits' marks as ♠ ♥ ♦ ♣.
-std::string shown(std::string line) {
-    static constexpr std::string_view kSymbols[4] = {"\u2660", "\u2665", "\u2666", "\u2663"};
-    for (auto at = line.size(); at-- > 0;) {
-        if (isSuitMark(line[at])) line.replace(at, 1, kSymbols[line[at] - kSuitMark]);
-    }
-    return line;
-}
-
-}  // namespace
-
-std::vector<std::string> parLines(const Analysis& analysis, int dealer) {
-    auto lines = parMarked(analysis, dealer);
-    for (auto& line : lines) line = shown(line);
-    return lines;
-}
-
-std::string recordPdf(const std::vector<RecordBoard>& boards, const Analyses& analyses,
+std::string recordPdf(const std::vector<RecordBoard>& boards,
+                      const std::vector<std::optional<Analysis>>& analyses,
                       const RecordSettings& settings, const Timestamp& stamp) {
     Pdf pdf(settings.paper);
     const int perPage = settings.boardsPerPage;
@@ -365,7 +344,7 @@ std::string recordPdf(const std::vector<RecordBoard>& boards, const Analyses& an
             pdf.text(kMargin, top - 14, head[0], 14, true);
             pdf.text(kMargin, top - 30, head[1], 10);
             pdf.rule(kMargin, top - kHeading + 4, pdf.width() - kMargin, top - kHeading + 4, 0.5f);
-            pdf.text(pdf.width() - kMargin, kMargin, "Quillotan, " + winAnsi(stamp.date), 7, false,
+            pdf.text(pdf.width() - kMargin, kMargin, "Quillotan, " + stamp.date, 7, false,
                      Pdf::Align::Right);
         }
         const int column = place % columns, row = place / columns;
@@ -377,13 +356,14 @@ std::string recordPdf(const std::vector<RecordBoard>& boards, const Analyses& an
                      0.8f);
         pdf.place(left + (cellWidth - kBlockWidth * scale) / 2,
                   bottom + (cellHeight - kBlockHeight * scale) / 2, scale);
-        drawBoard(pdf, boards[at], analyses[at]);
+        drawBoard(pdf, boardView(boards[at]), tableView(analyses[at], boards[at].dealer));
         pdf.restore();
     }
     return pdf.bytes();
 }
 
-std::string recordPbn(const std::vector<RecordBoard>& boards, const Analyses& analyses) {
+std::string recordPbn(const std::vector<RecordBoard>& boards,
+                      const std::vector<std::optional<Analysis>>& analyses) {
     static constexpr std::string_view kNames[3] = {"Event", "Site", "Date"};
     static constexpr std::string_view kStrainLetters[kStrains] = {"S", "H", "D", "C", "NT"};
     const auto tag = [](std::string_view name, const std::string& value) {
@@ -399,12 +379,12 @@ std::string recordPbn(const std::vector<RecordBoard>& boards, const Analyses& an
         const auto& board = boards[at];
         if (at > 0) text += "\r\n";
         for (int i = 0; i < 3; ++i) text += tag(kNames[i], board.heading[i]);
-        text += tag("Board", std::to_string(board.deal.number));
+        text += tag("Board", std::to_string(board.number));
         text += tag("Dealer", std::string(1, kSeatLetters[board.dealer]));
         const char v = board.vulnerable;
         text += tag("Vulnerable", v == 'N' ? "NS" : v == 'E' ? "EW" : v == 'B' ? "All" : "None");
         std::string deal = "N:";
-        for (const auto& hand : board.deal.hands) deal += hand + " ";
+        for (const auto& hand : board.hands) deal += hand + " ";
         deal.pop_back();
         text += tag("Deal", deal);
         if (!analyses[at]) continue;
@@ -430,6 +410,48 @@ std::string recordPbn(const std::vector<RecordBoard>& boards, const Analyses& an
         text += tag("ParContract", contracts.empty() ? "Pass" : contracts);
     }
     return text;
+}
+
+}  // namespace
+
+BoardView boardView(const RecordBoard& board) {
+    BoardView view{std::string(kWords.board) + " " + std::to_string(board.number),
+                   std::string(kWords.dealer) + " " + std::string(kWords.seats[board.dealer]),
+                   std::string(kWords.vulnerable) + " " + vulnerabilityText(board.vulnerable),
+                   {},
+                   {},
+                   {}};
+    for (int seat = 0; seat < 4; ++seat) {
+        view.seats[seat] = kSeatNames[seat];
+        view.hands[seat] = handLines(board.hands[seat]);
+        view.points[seat] = highCardPoints(board.hands[seat]);
+    }
+    return view;
+}
+
+TableView tableView(const std::optional<Analysis>& analysis, int dealer) {
+    TableView view;
+    if (!analysis) {
+        view.par = {std::string(kWords.unsound)};
+        return view;
+    }
+    constexpr int kDeclarers[4] = {0, 2, 1, 3};
+    for (int column = 0; column < kStrains; ++column) {
+        const int strain = (column + kNoTrumps) % kStrains;
+        view.strains[column] = strainText(strain);
+        for (int row = 0; row < 4; ++row) {
+            view.tricks[row][column] = analysis->tricks[strain][kDeclarers[row]];
+        }
+    }
+    for (int row = 0; row < 4; ++row) view.declarers[row] = kWords.seats[kDeclarers[row]];
+    view.par = parLines(*analysis, dealer);
+    return view;
+}
+
+RecordFiles recordFiles(const std::vector<RecordBoard>& boards,
+                        const std::vector<std::optional<Analysis>>& analyses,
+                        const RecordSettings& settings, const Timestamp& stamp) {
+    return {recordPdf(boards, analyses, settings, stamp), recordPbn(boards, analyses)};
 }
 
 Paper paperFor(std::string_view locale) {

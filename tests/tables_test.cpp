@@ -8,7 +8,6 @@
 #include "quillotan/conversion_run.h"
 #include "quillotan/display_text.h"
 #include "quillotan/findings.h"
-#include "record.h"
 #include "test_support.h"
 #include "timestamp_format.h"
 
@@ -77,7 +76,8 @@ TEST(Tables, DoubleDummyAndPar) {
         if (deal.front() != '-') {
             std::istringstream hands(deal.substr(2));
             std::vector<std::string> split{std::istream_iterator<std::string>(hands), {}};
-            board.deal = seated(1, split, static_cast<int>(kSeatLetters.find(deal.front())));
+            board.hands =
+                seated(1, split, static_cast<int>(kSeatLetters.find(deal.front()))).hands;
         }
     }
     const auto solved = analyse(boards);
@@ -88,11 +88,11 @@ TEST(Tables, DoubleDummyAndPar) {
         }
         table.par = sidesPar(table.tricks, boards[at].vulnerable);
         std::string said;
-        for (const auto& line : parLines(table, boards[at].dealer)) {
+        for (const auto& line : tableView(table, boards[at].dealer).par) {
             said += (said.empty() ? "" : " / ") + line;
         }
         EXPECT_EQ(said, expected[at]) << "row " << at + 1;
-        EXPECT_EQ(solved[at].has_value(), boards[at].deal.hands[0].size() > 0) << at + 1;
+        EXPECT_EQ(solved[at].has_value(), boards[at].hands[0].size() > 0) << at + 1;
     }
 }
 
@@ -116,7 +116,7 @@ TEST(Tables, TimestampUnderTheSuitesLocale) {
 // The notes first and whole; then twelve lines at most, a line about the preamble among them;
 // the rest are counted.
 TEST(Tables, WarningShowsNotesAndTwelveLines) {
-    RunResult result{std::vector<fs::path>(4), {"n."}, {{0, std::nullopt, "p."}}, {}, {}};
+    RunResult result{std::vector<fs::path>(4), {"n."}, {{0, std::nullopt, "p."}}, {}, {}, {}};
     for (int board = 1; board <= 15; ++board)
         result.findings.push_back({board, std::nullopt, "x."});
     result.findings[2].number = 7;

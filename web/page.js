@@ -1,8 +1,9 @@
 // The page: hands a picked, dropped or launched PBN file to the conversion core, which runs in
 // a worker made from the core's text in this page (so that the page is one file that works
 // from disk), in the set's shape of the three numbers (kept in the browser), then offers the
-// LIN files it wrote as downloads, one by one or as one ZIP (fflate). Nothing leaves the
-// browser. Hosted, it is also an installable app that works offline and opens .pbn files.
+// LIN files it wrote as downloads, one by one or as one ZIP (fflate). The boards show at once as
+// diagrams; two workers solve them for the hand record, whose PDF and PBN join the downloads
+// when the last is solved. Nothing leaves the browser. Hosted, it is also an installable app that works offline and opens .pbn files.
 "use strict";
 
 (() => {
@@ -15,6 +16,9 @@
     let newest = { name: "", opened: 1 };
     let saved = []; // the blob: addresses of the files on offer
     const numbers = ["boards", "perFile", "fillers"];
+    const settings = ["paper", "perPage", "club"]; // the record's, kept like the shape
+    let solvers = []; // the workers that solve boards: the converter's and one more
+    let run = null; // the newest conversion's: {id, boards, tricks, left, date, time, files}
 
     // The set's shape as the three boxes hold it, their texts as typed: the core reads them.
     const shape = () => numbers.map((id) => $(id).value);
@@ -36,6 +40,146 @@
         }
         document.title = $("title").textContent = answer.title ?? answer.problem;
         $("title").classList.toggle("refused", !answer.title);
+    }
+
+    function recordChanged() {
+        try {
+            localStorage.setItem(
+                "quillotan-record",
+                JSON.stringify(settings.map((id) => $(id).value)),
+            );
+        } catch {
+            // a browser that keeps nothing for this page
+        }
+        if (run && run.left === 0) askForRecord();
+    }
+
+    // A line of the record's words, hearts and diamonds red.
+    function suited(line) {
+        const span = document.createElement("span");
+        for (const part of line.split(/([\u2665\u2666])/)) {
+            if (!part) continue;
+            const piece = document.createElement("span");
+            piece.textContent = part;
+            if (/[\u2665\u2666]/.test(part)) piece.className = "red";
+            span.append(piece);
+        }
+        return span;
+    }
+
+    // The boards as the core lays them out, as text: each hand under its seat's name and
+    // points, North at the top; the table waits for its solver.
+    function showBoards(boards) {
+        const diagrams = boards.map(({ view }, index) => {
+            const board = document.createElement("article");
+            board.className = "board";
+            board.setAttribute("aria-labelledby", `board${index}`);
+            const title = document.createElement("h3");
+            title.id = `board${index}`;
+            title.textContent = view.title;
+            const about = document.createElement("p");
+            about.textContent = `${view.dealer}, ${view.vulnerable}`;
+            const hands = document.createElement("dl");
+            hands.className = "hands";
+            view.seats.forEach((seat, at) => {
+                const hand = document.createElement("div");
+                hand.className = `seat${at}`;
+                const name = document.createElement("dt");
+                name.textContent = `${seat} ${view.points[at]}`;
+                const cards = document.createElement("dd");
+                view.hands[at].forEach((line, i) =>
+                    cards.append(...(i ? ["\n"] : []), suited(line)),
+                );
+                hand.append(name, cards);
+                hands.append(hand);
+            });
+            const table = document.createElement("div");
+            table.id = `table${index}`;
+            board.append(title, about, hands, table);
+            return board;
+        });
+        $("diagrams").replaceChildren(...diagrams);
+        $("record").hidden = boards.length === 0;
+    }
+
+    // A board's double-dummy table and par, as its solver gave them.
+    function showTable(index, { strains, declarers, tricks, par }) {
+        const place = $(`table${index}`);
+        const lines = par.map((line) => {
+            const p = document.createElement("p");
+            p.append(suited(line));
+            return p;
+        });
+        if (!strains[0]) return place.replaceChildren(...lines);
+        const table = document.createElement("table");
+        table.className = "tricks";
+        const head = table.insertRow();
+        for (const text of ["", ...strains]) {
+            const cell = document.createElement("th");
+            cell.scope = "col";
+            cell.append(suited(text));
+            head.append(cell);
+        }
+        declarers.forEach((declarer, row) => {
+            const line = table.insertRow();
+            const cell = document.createElement("th");
+            cell.scope = "row";
+            cell.textContent = declarer;
+            line.append(cell);
+            for (const n of tricks[row]) line.insertCell().textContent = String(n);
+        });
+        place.replaceChildren(table, ...lines);
+    }
+
+    // Each free solver takes the next board of the newest run; the record follows the last.
+    function solveNext(solver) {
+        solver.board = null;
+        if (!run || run.next >= run.boards.length) return;
+        solver.board = [run.id, run.next];
+        solver.postMessage({ solve: run.boards[run.next++] });
+    }
+
+    function solved(solver, answer) {
+        const [id, index] = solver.board ?? [];
+        if (run && id === run.id) {
+            run.tricks[index] = answer.tricks;
+            showTable(index, answer.table);
+            run.left -= 1;
+            $("solving").textContent = run.left
+                ? `Solving the boards: ${run.boards.length - run.left} of ${run.boards.length}…`
+                : "";
+            if (run.left === 0) askForRecord();
+        }
+        solveNext(solver);
+    }
+
+    function askForRecord() {
+        const [paper, perPage, club] = settings.map((id) => $(id).value);
+        const tricks = run.tricks.map((t) => t ?? "null").join(";");
+        worker.postMessage({
+            id: run.id,
+            record: [tricks, paper, Number(perPage), club, run.date, run.time],
+        });
+    }
+
+    // The record's files join the list and the ZIP.
+    function recorded({ files, error }) {
+        if (error) {
+            $("solving").textContent = error;
+            return;
+        }
+        run.record = files;
+        for (const item of $("links").querySelectorAll(".recordFile")) item.remove();
+        for (const file of files) {
+            const item = document.createElement("li");
+            item.className = "recordFile";
+            const type = file.path.endsWith(".pdf")
+                ? "application/pdf"
+                : "application/octet-stream";
+            item.append(link(file.path, file.shown, new Blob([file.bytes], { type })));
+            $("links").append(item);
+        }
+        performance.measure("quillotan-record", "quillotan-pick");
     }
 
     // A browser language that Intl takes, else English: "C", say, is no language tag.
@@ -91,7 +235,13 @@
         const list = $("links");
         list.replaceChildren();
         $("result").hidden = !answer.files;
+        run = null;
+        showBoards(answer.boards ?? []);
         if (!answer.files) return;
+        const boards = answer.boards;
+        run = { id: picks, boards, tricks: [], next: 0, left: boards.length, ...newest.stamp };
+        $("solving").textContent = `Solving the boards: 0 of ${boards.length}…`;
+        for (const solver of solvers) if (solver.ready && !solver.board) solveNext(solver);
         for (const file of answer.files) {
             const item = document.createElement("li");
             item.append(
@@ -104,7 +254,8 @@
             list.append(item);
         }
         $("zip").onclick = () => {
-            const entries = Object.fromEntries(answer.files.map((file) => [file.path, file.bytes]));
+            const files = [...answer.files, ...(run?.record ?? [])];
+            const entries = Object.fromEntries(files.map((file) => [file.path, file.bytes]));
             const zip = answer.zip;
             link(zip, zip, new Blob([fflate.zipSync(entries)])).click();
         };
@@ -121,9 +272,9 @@
             waiting = [file, opened];
             return;
         }
-        newest = { file, name: file.name, opened };
-        performance.mark("quillotan-pick");
         const [date, time] = timestamp(new Date());
+        newest = { file, name: file.name, opened, stamp: { date, time } };
+        performance.mark("quillotan-pick");
         const source = bytes ? { name: file.name, bytes, whole } : { file };
         worker.postMessage(
             { id: ++picks, source, date, time, shape: shape(), opened },
@@ -180,19 +331,40 @@
         const lacking = missing();
         if (lacking) return failed(lacking);
         const core = new Blob([$("core").textContent], { type: "text/javascript" });
-        worker = new Worker(URL.createObjectURL(core));
+        const url = URL.createObjectURL(core);
+        worker = new Worker(url);
         worker.onerror = () => failed("a part the conversion needs");
+        // The second solver takes boards once its core is ready, as the first does.
+        const helper = new Worker(url);
+        helper.onmessage = ({ data }) => {
+            if (data.version) {
+                helper.ready = true;
+                solveNext(helper);
+            } else if (data.solved) {
+                solved(helper, data.solved);
+            }
+        };
+        solvers = [worker, helper];
         worker.onmessage = ({ data }) => {
             if (data.failed) return failed(`a part the conversion needs (${data.failed})`);
-            if (data.shape) {
+            if (data.solved) {
+                solved(worker, data.solved);
+            } else if (data.recorded) {
+                if (run && data.id === run.id) recorded(data.recorded);
+            } else if (data.paper) {
+                $("paper").value = data.paper;
+            } else if (data.shape) {
                 described(data.shape);
             } else if (data.version) {
                 $("version").textContent = data.version;
                 $("pick").disabled = false;
-                ready = true;
+                ready = worker.ready = true;
                 document.body.dataset.ready = "true";
                 performance.mark("quillotan-ready");
                 shapeChanged();
+                if (!kept("quillotan-record", settings)) {
+                    worker.postMessage({ paper: navigator.language || "" });
+                }
                 const [file, opened] = waiting ?? [];
                 waiting = null;
                 if (file) convert(file, opened);
@@ -259,14 +431,22 @@
     }
     window.launchQueue?.setConsumer(window.quillotanLaunch);
 
-    try {
-        JSON.parse(localStorage.getItem("quillotan-shape"))?.forEach((value, i) => {
-            $(numbers[i]).value = String(value);
-        });
-    } catch {
-        // nothing kept, or not to be read
+    // What the browser kept under key into the boxes of ids; whether it kept anything.
+    function kept(key, ids) {
+        try {
+            const values = JSON.parse(localStorage.getItem(key));
+            values?.forEach((value, i) => {
+                $(ids[i]).value = String(value);
+            });
+            return Boolean(values);
+        } catch {
+            return false; // nothing kept, or not to be read
+        }
     }
+    kept("quillotan-shape", numbers);
+    kept("quillotan-record", settings);
     for (const id of numbers) $(id).addEventListener("input", shapeChanged);
+    for (const id of settings) $(id).addEventListener("change", recordChanged);
     shapeChanged();
     start();
 })();

@@ -14,10 +14,16 @@
 //                   read them, all of them when whole); date and time, the header's; shape,
 //                   the row's texts; opened, the files opened at once, of which this is the first
 //   worker -> page  {id, answer}         answer: the core's (source, note, files with their
-//                                        bytes, zip, warning; or source, note, error); or
+//                                        bytes, zip, warning, boards; or source, note, error); or
 //                                        {read, ifUnreadable}: the page is to send the file's
 //                                        first read bytes as {name, bytes, whole}, or, if it
 //                                        cannot read them, show ifUnreadable, the core's error.
+//   page -> worker  {solve: board}       board: one of a conversion's boards (any worker solves)
+//   worker -> page  {solved: answer}     the core's table of it: tricks, and table in words
+//   page -> worker  {id, record: [tricks, paper, perPage, club, date, time]}, to the worker
+//                   that converted pick id: the record of its boards, their tricks as solved
+//   worker -> page  {id, recorded}       recorded: the core's (files with their bytes; or error)
+//   page -> worker  {paper: locale}      worker -> page {paper}: the locale's paper
 // Only this worker decides how much the page reads: where it cannot read the file itself
 // (WebKit, from disk), the first MiB, then twice as much each time the core asks past it.
 "use strict";
@@ -102,9 +108,46 @@ Quillotan({ wasmBinary: Uint8Array.from(atob(quillotanWasm), (c) => c.charCodeAt
     (error) => postMessage({ failed: String(error) }),
 );
 
-onmessage = ({ data: { id, source, date, time, shape, opened, describe } }) => {
+// The record of the last conversion, written in a folder of its own and read back.
+function record(args) {
+    const fs = core.FS;
+    fs.mkdir("/record");
+    fs.chdir("/record");
+    try {
+        const recorded = JSON.parse(call("quillotan_record", ...args));
+        for (const output of recorded.files ?? []) {
+            output.bytes = fs.readFile(output.path);
+            fs.unlink(output.path);
+        }
+        return recorded;
+    } finally {
+        fs.chdir("/");
+        fs.rmdir("/record");
+    }
+}
+
+onmessage = ({
+    data: { id, source, date, time, shape, opened, describe, solve, paper, ...rest },
+}) => {
     if (describe) {
         postMessage({ shape: JSON.parse(call("quillotan_shape", ...describe)) });
+        return;
+    }
+    if (solve) {
+        const { deal, dealer, vulnerable } = solve;
+        postMessage({ solved: JSON.parse(call("quillotan_solve", deal, dealer, vulnerable)) });
+        return;
+    }
+    if (paper !== undefined) {
+        postMessage({ paper: call("quillotan_paper", paper) });
+        return;
+    }
+    if (rest.record) {
+        const recorded = record(rest.record);
+        postMessage(
+            { id, recorded },
+            (recorded.files ?? []).map((output) => output.bytes.buffer),
+        );
         return;
     }
     const answer = convert(source, date, time, shape, opened);

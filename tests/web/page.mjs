@@ -17,6 +17,11 @@ const cases = new URL("../cases/", import.meta.url).pathname;
 const casePath = (name, file = "deals.pbn") => path.join(cases, name, file);
 const source = (name) => fs.readFileSync(casePath(name), "latin1");
 const tail = (bytes) => bytes.split("\r\n").slice(2).join("\r\n"); // less timestamp and source
+const record = (name) => /_hands\.(pdf|pbn)$/.test(name);
+// A run's LIN files shown, once its record's two files have joined them (none for no run).
+const settled = (links, count) =>
+    links.filter(([name]) => !record(name)).length === count &&
+    links.filter(([name]) => record(name)).length === (count ? 2 : 0);
 
 // What the page shows, and the bytes behind its links, read from their blobs.
 const hook = () => {
@@ -76,6 +81,19 @@ const hook = () => {
         window.download = this.download;
         return click.call(this);
     };
+    window.setRecord = (values) =>
+        ["paper", "perPage", "club"].forEach((id, i) => {
+            document.getElementById(id).value = values[i];
+            document.getElementById(id).dispatchEvent(new Event("change"));
+        });
+    // The page's clock at the case folders' moment: 5 Dec 2026, 09:07.
+    window.fixClock = () => {
+        const Real = Date;
+        window.Date = function (...args) {
+            return new Real(...(args.length ? args : [2026, 11, 5, 9, 7]));
+        };
+        Object.assign(window.Date, { prototype: Real.prototype, now: Real.now });
+    };
     window.setShape = (numbers) =>
         ["boards", "perFile", "fillers"].forEach((id, i) => {
             document.getElementById(id).value = numbers[i];
@@ -84,7 +102,7 @@ const hook = () => {
 };
 // Waits for the page to show what done wants, and to go on showing it a moment later.
 async function until(page, done) {
-    for (let i = 0, held = 0; i < 200; i++, await sleep(50)) {
+    for (let i = 0, held = 0; i < 600; i++, await sleep(50)) {
         const state = await page.run(() => window.shown());
         held =
             !state.busy &&
@@ -125,10 +143,30 @@ const persian = Buffer.from(
 const odd = 'a\nb "c" \\ 100%';
 const rows = [
     [
-        "a picked file",
+        "a picked file, and its hand record: diagrams at once, then the record's bytes as every platform makes them",
         [24, 6, 2],
-        (p) => p.pick(casePath("bigdeal2_24")),
-        { links: 4, status: /^deals\.pbn was converted/, header: stamp, tails: "bigdeal2_24" },
+        async (p) => {
+            await p.run(() => {
+                window.fixClock();
+                window.setRecord(["A4", "4", "Quillotan Bridge Club"]);
+            });
+            await p.pick(casePath("hand_record_24"));
+            for (let i = 0; !(await p.run(() => document.querySelectorAll(".board").length)); i++) {
+                assert.ok(i < 100, "no diagrams");
+                await sleep(10);
+            }
+            assert.match(
+                await p.run(() => document.querySelector(".board").textContent),
+                /^Board 1Dealer N, Vul\. NoneNorth 9♠ 102\n♥ 764\n♦ AKQ1074\n♣ 102East 7/,
+            );
+        },
+        {
+            links: 4,
+            status: /^deals\.pbn was converted/,
+            header: stamp,
+            tails: "hand_record_24",
+            record: "hand_record_24",
+        },
     ],
     [
         "a name with a line feed, quotes, a backslash and %, dropped, under a language that is no tag",
@@ -213,7 +251,7 @@ const rows = [
             const gone = path.join(fs.mkdtempSync(path.join(downloads, "gone-")), "gone.pbn");
             fs.writeFileSync(gone, source("bigdeal2_24"), "latin1");
             await p.pick(gone);
-            await until(p, (s) => s.links.length === 4);
+            await until(p, (s) => settled(s.links, 4));
             fs.rmSync(path.dirname(gone), { recursive: true });
             await p.run(() => window.drop(window.picked));
         },
@@ -253,17 +291,22 @@ async function checks(page, url) {
     for (const [what, shape, give, want] of rows) {
         await page.run((numbers) => window.setShape(numbers), shape);
         await give(page);
-        let state = await until(page, (s) => s.links.length === want.links);
+        let state = await until(page, (s) => settled(s.links, want.links));
         for (const key of ["alert", "status", "title"].filter((key) => key in want)) {
             assert[typeof want[key] === "string" ? "equal" : "match"](state[key], want[key], what);
         }
         if (want.names)
             assert.deepEqual(
-                state.links.map(([name, text]) => [name, text]),
+                state.links.filter(([name]) => !record(name)).map(([name, text]) => [name, text]),
                 want.names,
                 what,
             );
         for (const [name, , bytes] of state.links) {
+            if (record(name)) {
+                if (want.record)
+                    assert.equal(bytes, fs.readFileSync(casePath(want.record, name), "latin1"));
+                continue;
+            }
             if (want.header) assert.match(bytes, want.header, what);
             if (want.tails)
                 assert.equal(
@@ -287,6 +330,7 @@ async function checks(page, url) {
         if (want.zip) assert.equal(state.download, want.zip, what);
     }
     await page.run(() => window.setShape([24, 6, 2]));
+    await page.run(() => window.setRecord(["A4", "4", ""]));
 }
 
 // The engines and the three ways to open the page; the host serves no folder indexes.
@@ -361,7 +405,7 @@ for (const [engine, start] of Object.entries(engines(downloads))) {
     }, source("bigdeal2_24"));
     await page.tab().reload();
     assert.match(
-        (await until(page, (s) => s.links.length === 4)).status,
+        (await until(page, (s) => settled(s.links, 4))).status,
         /^2 files were opened: only the first is converted\.\nw\.pbn was converted/,
     );
     await page.tab().removeScriptToEvaluateOnNewDocument(launch.identifier);

@@ -29,6 +29,7 @@ struct RunResult {
     // of this set: left by a run of another shape.
     std::vector<std::filesystem::path> others;
     std::vector<std::filesystem::path> record;  // the hand record's files, when asked for
+    std::vector<RecordBoard> boards;            // the set's, as the hand record shows them
 };
 
 // The warning after a run, empty when there is nothing to say: a lead line, every note, then
