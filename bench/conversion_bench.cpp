@@ -4,6 +4,8 @@
 //   whole run / floor                 <= 1.5
 //   run with 100 MB tail / whole run  <= 1.2   (only the first 24 boards are read)
 //   peak heap of both runs the same   (independent of the source's size)
+//   double-dummy analysis of 36 real boards on 2 threads / on 1 thread  <= 0.6
+//   the record's PDF of those 36 boards, 4 a page                         <= 150 KB
 
 #include "deal_check.h"
 #include "heap_counter.h"
@@ -11,6 +13,7 @@
 #include "output_file.h"
 #include "pbn_reader.h"
 #include "quillotan/conversion_run.h"
+#include "quillotan/hand_record.h"
 #include "test_support.h"
 
 #include <benchmark/benchmark.h>
@@ -270,6 +273,33 @@ BENCHMARK(BM_CheckDeals24)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WriteFloor400)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Cli100)->Unit(benchmark::kMillisecond);
 
+// The 36 boards of a real file (the hand_record_36 case), as the record takes them.
+const std::vector<conversion::RecordBoard>& realBoards() {
+    static const auto boards = [] {
+        testing_support::TempDir dir;
+        fs::copy_file(CASES_DIR "/hand_record_36/deals.pbn", dir / "deals.pbn");
+        return conversion::convert(dir / "deals.pbn", fixedClock, {36, 6, 0}).boards;
+    }();
+    return boards;
+}
+
+// The analysis of the 36 boards on 1 and on 2 threads.
+void BM_Analyse36(benchmark::State& state) {
+    for (auto _ : state) conversion::analyse(realBoards(), static_cast<int>(state.range(0)));
+}
+BENCHMARK(BM_Analyse36)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Laying out the record of the 36 boards, already analysed, 4 a page.
+void BM_Record36(benchmark::State& state) {
+    const auto analyses = conversion::analyse(realBoards());
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        bytes = conversion::recordFiles(realBoards(), analyses, {}, fixedClock()).pdf.size();
+    }
+    state.counters["pdf_bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_Record36)->Unit(benchmark::kMillisecond);
+
 // Prints the table as usual and keeps each benchmark's time and counters for the ratios.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
@@ -282,6 +312,8 @@ public:
             times_[name] = run.GetAdjustedRealTime();
             const auto peak = run.counters.find("peak_heap_bytes");
             if (peak != run.counters.end()) peaks_[name] = peak->second.value;
+            const auto pdf = run.counters.find("pdf_bytes");
+            if (pdf != run.counters.end()) pdfBytes_ = pdf->second.value;
         }
     }
 
@@ -323,6 +355,17 @@ public:
             std::printf("converter, 100 sources / floor %.2f  (target <= 1.5)\n", cli);
             met = met && cli <= 1.5;
         }
+        if (times_.count("BM_Analyse36/1") && times_.count("BM_Analyse36/2")) {
+            const double two = times_.at("BM_Analyse36/2") / times_.at("BM_Analyse36/1");
+            std::printf("analysis, 2 threads / 1       %.2f  (target <= 0.6); a board %.0f ms on 1 "
+                        "thread, %.0f ms on 2\n",
+                        two, times_.at("BM_Analyse36/1") / 36, times_.at("BM_Analyse36/2") / 36);
+            met = met && two <= 0.6;
+        }
+        if (pdfBytes_ > 0) {
+            std::printf("record of 36 boards, 4 a page %.0f KB  (target <= 150)\n", pdfBytes_ / 1024);
+            met = met && pdfBytes_ <= 150 * 1024;
+        }
         std::printf("%s\n", met ? "targets met" : "TARGETS MISSED");
         return met ? 0 : 1;
     }
@@ -330,6 +373,7 @@ public:
 private:
     std::map<std::string, double> times_;
     std::map<std::string, double> peaks_;
+    double pdfBytes_ = 0;
 };
 
 }  // namespace

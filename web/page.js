@@ -2,7 +2,7 @@
 // a worker made from the core's text in this page (so that the page is one file that works
 // from disk), in the set's shape of the three numbers (kept in the browser), then offers the
 // LIN files it wrote as downloads, one by one or as one ZIP (fflate). The boards show at once as
-// diagrams; two workers solve them for the hand record, whose PDF and PBN join the downloads
+// diagrams; two more workers solve them for the hand record, whose PDF and PBN join the downloads
 // when the last is solved. Nothing leaves the browser. Hosted, it is also an installable app that works offline and opens .pbn files.
 "use strict";
 
@@ -17,7 +17,7 @@
     let saved = []; // the blob: addresses of the files on offer
     const numbers = ["boards", "perFile", "fillers"];
     const settings = ["paper", "perPage", "club"]; // the record's, kept like the shape
-    let solvers = []; // the workers that solve boards: the converter's and one more
+    let solvers = []; // the two workers that solve boards
     let run = null; // the newest conversion's: {id, boards, tricks, left, date, time, files}
 
     // The set's shape as the three boxes hold it, their texts as typed: the core reads them.
@@ -236,12 +236,7 @@
         list.replaceChildren();
         $("result").hidden = !answer.files;
         run = null;
-        showBoards(answer.boards ?? []);
-        if (!answer.files) return;
-        const boards = answer.boards;
-        run = { id: picks, boards, tricks: [], next: 0, left: boards.length, ...newest.stamp };
-        $("solving").textContent = `Solving the boards: 0 of ${boards.length}…`;
-        for (const solver of solvers) if (solver.ready && !solver.board) solveNext(solver);
+        if (!answer.files) return showBoards([]);
         for (const file of answer.files) {
             const item = document.createElement("li");
             item.append(
@@ -259,6 +254,14 @@
             const zip = answer.zip;
             link(zip, zip, new Blob([fflate.zipSync(entries)])).click();
         };
+    }
+
+    // The boards of the files on offer, shown at once, then handed to the solvers.
+    function solveAll(boards) {
+        showBoards(boards);
+        run = { id: picks, boards, tricks: [], next: 0, left: boards.length, ...newest.stamp };
+        $("solving").textContent = `Solving the boards: 0 of ${boards.length}…`;
+        for (const solver of solvers) if (solver.ready && !solver.board) solveNext(solver);
     }
 
     // Hands the file to the core; opened: the files opened at once, of which it is the first. bytes: the first bytes of
@@ -334,22 +337,23 @@
         const url = URL.createObjectURL(core);
         worker = new Worker(url);
         worker.onerror = () => failed("a part the conversion needs");
-        // The second solver takes boards once its core is ready, as the first does.
-        const helper = new Worker(url);
-        helper.onmessage = ({ data }) => {
-            if (data.version) {
-                helper.ready = true;
-                solveNext(helper);
-            } else if (data.solved) {
-                solved(helper, data.solved);
-            }
-        };
-        solvers = [worker, helper];
+        // Two workers of their own solve the boards, each once its core is ready, so that a
+        // conversion never waits for them.
+        solvers = [0, 1].map(() => {
+            const solver = new Worker(url);
+            solver.onmessage = ({ data }) => {
+                if (data.version) {
+                    solver.ready = true;
+                    solveNext(solver);
+                } else if (data.solved) {
+                    solved(solver, data.solved);
+                }
+            };
+            return solver;
+        });
         worker.onmessage = ({ data }) => {
             if (data.failed) return failed(`a part the conversion needs (${data.failed})`);
-            if (data.solved) {
-                solved(worker, data.solved);
-            } else if (data.recorded) {
+            if (data.recorded) {
                 if (run && data.id === run.id) recorded(data.recorded);
             } else if (data.paper) {
                 $("paper").value = data.paper;
@@ -358,7 +362,7 @@
             } else if (data.version) {
                 $("version").textContent = data.version;
                 $("pick").disabled = false;
-                ready = worker.ready = true;
+                ready = true;
                 document.body.dataset.ready = "true";
                 performance.mark("quillotan-ready");
                 shapeChanged();
@@ -383,6 +387,7 @@
             } else if (data.id === picks) {
                 show(newest.name, data.answer);
                 performance.measure("quillotan-conversion", "quillotan-pick");
+                if (data.answer.files) solveAll(data.answer.boards);
             }
         };
     }

@@ -18,7 +18,8 @@
 //                                        {read, ifUnreadable}: the page is to send the file's
 //                                        first read bytes as {name, bytes, whole}, or, if it
 //                                        cannot read them, show ifUnreadable, the core's error.
-//   page -> worker  {solve: board}       board: one of a conversion's boards (any worker solves)
+//   page -> worker  {solve: board}       board: one of a conversion's boards (to a solver: a
+//                                        worker of its own, that converts nothing)
 //   worker -> page  {solved: answer}     the core's table of it: tricks, and table in words
 //   page -> worker  {id, record: [tricks, paper, perPage, club, date, time]}, to the worker
 //                   that converted pick id: the record of its boards, their tricks as solved
