@@ -46,9 +46,9 @@ constexpr int kTxtLinWidth = 5535, kTxtLinHeight = 285;
 constexpr Place kLinArea = {kTxtLinLeft, kTxtLinTop, kTxtLinWidth + 360, 4 * kTxtLinStep};
 // The hand record's rows, below the boxes: whether it is written, its paper and boards a
 // page, then the club's name; View Record beside them.
-constexpr Place kChkRecord = {2880, 4500, 2100, 285};
-constexpr Place kCmbPaper = {5040, 4470, 900, 345};
-constexpr Place kCmbPerPage = {6000, 4470, 1200, 345};
+constexpr Place kChkRecord = {2880, 4500, 2460, 285};
+constexpr Place kCmbPaper = {5400, 4470, 900, 345};
+constexpr Place kCmbPerPage = {6360, 4470, 1200, 345};
 constexpr Place kTxtClub = {2880, 4920, 4320, 285};
 constexpr Place kComRecord = {600, 4440, 1215, 495};
 // The shape's row, between Get Deal File and the boxes: a label, then its spin box.
