@@ -357,13 +357,15 @@ public:
         }
         if (times_.count("BM_Analyse36/1") && times_.count("BM_Analyse36/2")) {
             const double two = times_.at("BM_Analyse36/2") / times_.at("BM_Analyse36/1");
-            std::printf("analysis, 2 threads / 1       %.2f  (target <= 0.6); a board %.0f ms on 1 "
-                        "thread, %.0f ms on 2\n",
-                        two, times_.at("BM_Analyse36/1") / 36, times_.at("BM_Analyse36/2") / 36);
+            std::printf(
+                "analysis, 2 threads / 1       %.2f  (target <= 0.6); a board %.0f ms on 1 "
+                "thread, %.0f ms on 2\n",
+                two, times_.at("BM_Analyse36/1") / 36, times_.at("BM_Analyse36/2") / 36);
             met = met && two <= 0.6;
         }
         if (pdfBytes_ > 0) {
-            std::printf("record of 36 boards, 4 a page %.0f KB  (target <= 150)\n", pdfBytes_ / 1024);
+            std::printf("record of 36 boards, 4 a page %.0f KB  (target <= 150)\n",
+                        pdfBytes_ / 1024);
             met = met && pdfBytes_ <= 150 * 1024;
         }
         std::printf("%s\n", met ? "targets met" : "TARGETS MISSED");

@@ -1,19 +1,17 @@
 // Tables for what is smaller than a whole run: the source's lines, the timestamp, the
 // warning's text and how text is shown.
 
-#include "double_dummy.h"
 #include "fault.h"
 #include "lin_record.h"
 #include "pbn_source.h"
 #include "quillotan/conversion_run.h"
 #include "quillotan/display_text.h"
 #include "quillotan/findings.h"
+#include "quillotan/hand_record.h"
 #include "test_support.h"
 #include "timestamp_format.h"
 
 #include <gtest/gtest.h>
-
-#include <fstream>
 
 namespace conversion {
 namespace {
@@ -55,44 +53,34 @@ TEST(Tables, SplitsLinesAndDecodes) {
 // The solver's tables and par, through the record's words: tables of deals solved, and par
 // from tables alone for the cases no reference deal shows.
 TEST(Tables, DoubleDummyAndPar) {
-    std::ifstream rows(fs::path(CASES_DIR).parent_path() / "record_rows.txt");
-    std::vector<std::string> expected, pars;
+    const auto rows = tableRows("record_rows.txt", 4);
     std::vector<RecordBoard> boards;
-    std::vector<std::optional<Analysis>> tables;
-    for (std::string line; std::getline(rows, line);) {
-        if (line.empty() || line.front() == '#') continue;
-        std::istringstream fields(line);
-        std::string deal, bar, dealer, tricks, par;
+    std::vector<Tricks> tables;
+    for (const auto& row : rows) {
+        std::istringstream hands(row[0].substr(std::min<std::size_t>(2, row[0].size()))),
+            seatings(row[1]), tricks(row[2]);
+        std::string dealer, seat(1, row[0][0]);
         RecordBoard& board = boards.emplace_back();
-        std::getline(fields, deal, '|');
-        fields >> dealer >> board.vulnerable >> bar;
-        board.dealer = static_cast<int>(kSeatLetters.find(dealer.front()));
-        Analysis& table = tables.emplace_back(Analysis{}).value();
-        for (auto& strain : table.tricks) {
-            for (int& seat : strain) fields >> seat;
+        seatings >> dealer >> board.vulnerable;
+        board.dealer = static_cast<int>(kSeatLetters.find(dealer));
+        if (seat != "-") {
+            const std::vector<std::string> split{std::istream_iterator<std::string>(hands), {}};
+            board.hands = seated(1, split, static_cast<int>(kSeatLetters.find(seat))).hands;
         }
-        std::getline(fields >> bar >> std::ws, par);
-        expected.push_back(par);
-        if (deal.front() != '-') {
-            std::istringstream hands(deal.substr(2));
-            std::vector<std::string> split{std::istream_iterator<std::string>(hands), {}};
-            board.hands =
-                seated(1, split, static_cast<int>(kSeatLetters.find(deal.front()))).hands;
+        for (auto& strain : tables.emplace_back()) {
+            for (int& n : strain) tricks >> n;
         }
     }
     const auto solved = analyse(boards);
     for (std::size_t at = 0; at < boards.size(); ++at) {
-        auto& table = *tables[at];
-        if (solved[at]) {
-            EXPECT_EQ(solved[at]->tricks, table.tricks) << "row " << at + 1;
-        }
-        table.par = sidesPar(table.tricks, boards[at].vulnerable);
+        EXPECT_EQ(solved[at].has_value(), !boards[at].hands[0].empty()) << "row " << at + 1;
+        EXPECT_TRUE(!solved[at] || solved[at]->tricks == tables[at]) << "row " << at + 1;
         std::string said;
-        for (const auto& line : tableView(table, boards[at].dealer).par) {
+        for (const auto& line :
+             tableView(analysisOf(tables[at], boards[at].vulnerable), boards[at].dealer).par) {
             said += (said.empty() ? "" : " / ") + line;
         }
-        EXPECT_EQ(said, expected[at]) << "row " << at + 1;
-        EXPECT_EQ(solved[at].has_value(), boards[at].hands[0].size() > 0) << at + 1;
+        EXPECT_EQ(said, rows[at][3]) << "row " << at + 1;
     }
 }
 
