@@ -81,11 +81,6 @@ const hook = () => {
         window.download = this.download;
         return click.call(this);
     };
-    window.setRecord = (values) =>
-        ["paper", "perPage", "club"].forEach((id, i) => {
-            document.getElementById(id).value = values[i];
-            document.getElementById(id).dispatchEvent(new Event("change"));
-        });
     // The page's clock at the case folders' moment: 5 Dec 2026, 09:07.
     window.fixClock = () => {
         const Real = Date;
@@ -94,10 +89,12 @@ const hook = () => {
         };
         Object.assign(window.Date, { prototype: Real.prototype, now: Real.now });
     };
-    window.setShape = (numbers) =>
-        ["boards", "perFile", "fillers"].forEach((id, i) => {
-            document.getElementById(id).value = numbers[i];
-            document.getElementById(id).dispatchEvent(new Event("input"));
+    // Values typed into boxes: the shape's three numbers, or the record's choices.
+    window.set = (values, ids = ["boards", "perFile", "fillers"]) =>
+        ids.forEach((id, i) => {
+            document.getElementById(id).value = values[i];
+            for (const type of ["input", "change"])
+                document.getElementById(id).dispatchEvent(new Event(type));
         });
 };
 // Waits for the page to show what done wants, and to go on showing it a moment later.
@@ -148,7 +145,7 @@ const rows = [
         async (p) => {
             await p.run(() => {
                 window.fixClock();
-                window.setRecord(["A4", "4", "Quillotan Bridge Club"]);
+                window.set(["A4", "4", "Quillotan Bridge Club"], ["paper", "perPage", "club"]);
             });
             await p.pick(casePath("hand_record_24"));
             for (let i = 0; !(await p.run(() => document.querySelectorAll(".board").length)); i++) {
@@ -262,7 +259,7 @@ const rows = [
         [24, 6, 2],
         async (p) => {
             for (const [numbers, sentence] of refused) {
-                await p.run((shape) => window.setShape(shape), numbers);
+                await p.run((shape) => window.set(shape), numbers);
                 const reason = `${sentence.trim().replace(/^./, (c) => c.toUpperCase())}.`;
                 const title = () => p.run(() => document.getElementById("title").textContent);
                 for (let i = 0; (await title()) !== reason; i++, await sleep(50)) {
@@ -289,7 +286,7 @@ async function checks(page, url) {
         /^\d+\.\d+\.\d+$/,
     );
     for (const [what, shape, give, want] of rows) {
-        await page.run((numbers) => window.setShape(numbers), shape);
+        await page.run((numbers) => window.set(numbers), shape);
         await give(page);
         let state = await until(page, (s) => settled(s.links, want.links));
         for (const key of ["alert", "status", "title"].filter((key) => key in want)) {
@@ -329,8 +326,12 @@ async function checks(page, url) {
         );
         if (want.zip) assert.equal(state.download, want.zip, what);
     }
-    await page.run(() => window.setShape([24, 6, 2]));
-    await page.run(() => window.setRecord(["A4", "4", ""]));
+    await page.run(() =>
+        window.set(
+            [24, 6, 2, "A4", "4", ""],
+            ["boards", "perFile", "fillers", "paper", "perPage", "club"],
+        ),
+    );
 }
 
 // The engines and the three ways to open the page; the host serves no folder indexes.
