@@ -15,6 +15,11 @@ namespace conversion {
 // The thirteen ranks, highest first.
 inline constexpr std::string_view kRanks = "AKQJT98765432";
 
+// A card's rank as kRanks writes it: hands may write it in small letters.
+inline char rankLetter(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
 // The four seats clockwise from North, as a deal lists them; a seat is its index here.
 inline constexpr int kSouth = 2;
 inline constexpr std::string_view kSeatLetters = "NESW";

@@ -51,7 +51,7 @@ std::string solverDeal(const RecordBoard& deal) {
                 cards += c;
                 continue;
             }
-            const auto rank = kRanks.find(static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c));
+            const auto rank = kRanks.find(rankLetter(c));
             if (rank == kRanks.npos || std::exchange(seen[suit * 13 + rank], true)) return {};
             ++held;
             cards += kRanks[rank];

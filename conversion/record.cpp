@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <hpdf.h>
-#include <memory>
 #include <stdexcept>
 
 namespace conversion {
@@ -60,9 +59,7 @@ std::string contractText(const ParContract& c) {
 std::vector<std::string> parLines(const Analysis& analysis, int dealer) {
     const auto line = [](const Par& par, const std::string& who) {
         std::string text = std::string(kWords.par) + who + ": " + scoreText(par.score);
-        for (std::size_t i = 0; i < par.contracts.size(); ++i) {
-            text += (i ? ", " : ", ") + contractText(par.contracts[i]);
-        }
+        for (const auto& contract : par.contracts) text += ", " + contractText(contract);
         return text;
     };
     if (analysis.par[0] == analysis.par[1]) return {line(analysis.par[0], "")};
@@ -77,7 +74,7 @@ std::vector<std::string> parLines(const Analysis& analysis, int dealer) {
 int highCardPoints(const std::string& hand) {
     int points = 0;
     for (const char c : hand) {
-        const auto rank = kRanks.find(static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c));
+        const auto rank = kRanks.find(rankLetter(c));
         if (rank < 4) points += 4 - static_cast<int>(rank);
     }
     return points;
@@ -91,7 +88,7 @@ std::array<std::string, 4> handLines(const std::string& hand) {
         if (c == '.') {
             if (++suit == 4) break;
         } else {
-            lines[suit] += c == 'T' || c == 't' ? std::string("10") : std::string(1, c);
+            lines[suit] += rankLetter(c) == 'T' ? std::string("10") : std::string(1, rankLetter(c));
         }
     }
     for (int i = 0; i < 4; ++i) {
