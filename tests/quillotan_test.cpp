@@ -26,19 +26,6 @@
 #include <functional>
 #include <iterator>
 
-// Takes the URL the window asks the desktop to open.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-
-public:
-    explicit UrlCatcher(QUrl* opened) : opened_(opened) {}
-public slots:
-    void open(const QUrl& url) { *opened_ = url; }
-
-private:
-    QUrl* opened_;
-};
-
 class QuillotanTest : public QObject {
     Q_OBJECT
 
@@ -64,6 +51,8 @@ class QuillotanTest : public QObject {
         return {copy, base + "_1-6.lin", base + "_7-12.lin", base + "_13-18.lin",
                 base + "_19-24.lin"};
     }
+
+    QUrl opened;  // what the window last asked the desktop to open
 
     static QString fromCase(const char* name) {
         return QString::fromStdString(testing_support::readFile(std::string(CASES_DIR "/") + name));
@@ -110,6 +99,9 @@ class QuillotanTest : public QObject {
         act();
         return box;
     }
+
+public slots:
+    void open(const QUrl& url) { opened = url; }
 
 private slots:
     void initTestCase() {
@@ -281,9 +273,7 @@ private slots:
         const QString pdf = folder + "/Record_hands.pdf";
         QCOMPARE(QFile(pdf).size(), QFileInfo(CASES_DIR "/hand_record_24/deals_hands.pdf").size());
         QVERIFY(QFile::exists(folder + "/Record_hands.pbn"));
-        QUrl opened;
-        UrlCatcher catcher{&opened};
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open");
         QTest::mouseClick(view, Qt::LeftButton);
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         QCOMPARE(opened, QUrl::fromLocalFile(pdf));
