@@ -166,11 +166,13 @@ void takeRecord(Request& request) {
         record.paper = folded == "letter" ? conversion::Paper::Letter : conversion::Paper::A4;
     }
     if (perPage) {
-        if (*perPage != "1" && *perPage != "2" && *perPage != "4") {
+        const auto& all = conversion::kBoardsPerPage;
+        record.boardsPerPage = std::atoi(perPage->c_str());
+        if (std::to_string(record.boardsPerPage) != *perPage ||
+            std::find(all.begin(), all.end(), record.boardsPerPage) == all.end()) {
             request.usageError = "--per-page: the boards on a page must be 1, 2 or 4, not " +
                                  conversion::displayText(*perPage);
         }
-        record.boardsPerPage = std::atoi(perPage->c_str());
     }
     if (club) record.club = *club;
 }

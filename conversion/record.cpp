@@ -324,7 +324,8 @@ std::string recordPdf(const std::vector<RecordBoard>& boards,
                       const std::vector<std::optional<Analysis>>& analyses,
                       const RecordSettings& settings, const Timestamp& stamp) {
     Pdf pdf(settings.paper);
-    const int perPage = settings.boardsPerPage;
+    const int perPage = *std::find_if(kBoardsPerPage.begin(), kBoardsPerPage.end() - 1,
+                                      [&](int n) { return n <= settings.boardsPerPage; });
     const int columns = perPage == 4 ? 2 : 1, rows = perPage == 1 ? 1 : 2;
     constexpr float kMargin = 36, kHeading = 40, kFoot = 16;
     const float cellWidth = (pdf.width() - 2 * kMargin) / static_cast<float>(columns);

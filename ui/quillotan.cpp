@@ -120,6 +120,15 @@ QComboBox* makeChoice(QWidget* parent, const QString& name, const QString& acces
     return box;
 }
 
+// "4 a page", "2 a page", "1 a page".
+QList<std::pair<QString, int>> perPageChoices() {
+    QList<std::pair<QString, int>> choices;
+    for (const int n : conversion::kBoardsPerPage) {
+        choices.append({QStringLiteral("%1 a page").arg(n), n});
+    }
+    return choices;
+}
+
 }  // namespace
 
 Quillotan::Quillotan(conversion::Clock clock, QWidget* parent)
@@ -144,10 +153,7 @@ Quillotan::Quillotan(conversion::Clock clock, QWidget* parent)
                           "record/paper",
                           int(conversion::paperFor(QLocale().name().toStdString())))),
       CmbPerPage(makeChoice(this, QStringLiteral("CmbPerPage"), QStringLiteral("Boards a page"),
-                            {{QStringLiteral("4 a page"), 4},
-                             {QStringLiteral("2 a page"), 2},
-                             {QStringLiteral("1 a page"), 1}},
-                            "record/perPage", 4)),
+                            perPageChoices(), "record/perPage", conversion::kBoardsPerPage[0])),
       TxtClub(makeBox(this, QStringLiteral("TxtClub"), QStringLiteral("Club name"))),
       ComRecord(makeButton(this, QStringLiteral("ComRecord"), QStringLiteral("&View Record"))),
       ComExit(makeButton(this, QStringLiteral("ComExit"), QStringLiteral("Exit"))),

@@ -19,9 +19,12 @@ namespace conversion {
 
 enum class Paper { A4, Letter };
 
+// The boards a page of the record can hold, the default first.
+inline constexpr std::array<int, 3> kBoardsPerPage = {4, 2, 1};
+
 struct RecordSettings {
     Paper paper = Paper::A4;
-    int boardsPerPage = 4;  // 1, 2 or 4
+    int boardsPerPage = 4;  // one of kBoardsPerPage; any other is taken as the next below
     std::string club;       // the club's name at the head of every page; none when empty
     bool operator==(const RecordSettings&) const = default;
 };
