@@ -433,7 +433,7 @@ for (const [engine, start] of Object.entries(engines(downloads))) {
         Promise.all(["another-app", "quillotan-/copy/-1.0.0-x"].map((name) => caches.open(name))),
     );
     await page.tab().reload(); // finds the new build, which takes over and drops the old cache
-    const poll = { polling: 200, timeout: 60000 };
+    const poll = { polling: 200, timeout: 120000 };
     await page
         .tab()
         .waitForFunction(
