@@ -101,8 +101,9 @@ std::vector<std::optional<Analysis>> analyse(const std::vector<RecordBoard>& boa
         const auto count = std::min<std::size_t>(MAXNOOFTABLES, sound.size() - first);
         deals->noOfTables = static_cast<int>(count);
         for (std::size_t i = 0; i < count; ++i) {
-            std::memset(deals->deals[i].cards, 0, sizeof deals->deals[i].cards);
-            std::memcpy(deals->deals[i].cards, cards[first + i].data(), cards[first + i].size());
+            // A sound deal is 69 characters and its NUL: the solver's field holds 80.
+            std::memcpy(deals->deals[i].cards, cards[first + i].c_str(),
+                        cards[first + i].size() + 1);
         }
         check(CalcAllTablesPBN(deals.get(), -1, strains, results.get(), pars.get()));
         for (std::size_t i = 0; i < count; ++i) {
