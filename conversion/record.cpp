@@ -137,10 +137,10 @@ public:
     float width() const { return width_; }
     float height() const { return height_; }
     // Writes a line of the record's text with its suits' symbols, from x (or centred on x, or
-    // ending at x) on the baseline y; gives its width.
+    // ending at x) on the baseline y.
     enum class Align { Left, Centre, Right };
-    float text(float x, float y, std::string_view line, float size, bool bold = false,
-               Align align = Align::Left);
+    void text(float x, float y, std::string_view line, float size, bool bold = false,
+              Align align = Align::Left);
     void rule(float x0, float y0, float x1, float y1, float grey);
     // Draws what follows scaled by scale from the point x, y, until restore().
     void place(float x, float y, float scale);
@@ -148,7 +148,6 @@ public:
     std::string bytes();
 
 private:
-    float widthOf(std::string_view line, float size, bool bold);
     static void onError(HPDF_STATUS error, HPDF_STATUS detail, void* self);
 
     HPDF_Doc doc_;
@@ -184,47 +183,51 @@ void Pdf::newPage() {
     HPDF_Page_SetHeight(page_, height_);
 }
 
-float Pdf::widthOf(std::string_view line, float size, bool bold) {
-    float width = 0;
+// A line's pieces, each in one font: every suit's symbol alone in the Symbol font, the text
+// between them in Helvetica.
+struct Piece {
+    bool symbol;
+    std::string text;
+};
+
+std::vector<Piece> pieces(std::string_view line) {
+    std::vector<Piece> found;
     for (std::size_t at = 0; at < line.size();) {
-        const bool mark = isSuitMark(line[at]);
-        auto end = at;
-        while (end < line.size() && isSuitMark(line[end]) == mark) ++end;
-        const std::string run =
-            mark ? std::string(end - at, '\xAA') : std::string(line.substr(at, end - at));
-        HPDF_Page_SetFontAndSize(page_, mark ? symbol_ : bold ? bold_ : regular_, size);
-        width += HPDF_Page_TextWidth(page_, run.c_str());
-        at = end;
+        if (isSuitMark(line[at])) {
+            found.push_back({true, std::string(1, "\xAA\xA9\xA8\xA7"[line[at++] - kSuitMark])});
+            continue;
+        }
+        const auto end =
+            std::find_if(line.begin() + static_cast<std::ptrdiff_t>(at), line.end(), isSuitMark) -
+            line.begin();
+        found.push_back({false, std::string(line.substr(at, static_cast<std::size_t>(end) - at))});
+        at = static_cast<std::size_t>(end);
     }
-    return width;
+    return found;
 }
 
-float Pdf::text(float x, float y, std::string_view utf8, float size, bool bold, Align align) {
-    const std::string line = winAnsi(utf8);
-    const float width = widthOf(line, size, bold);
+void Pdf::text(float x, float y, std::string_view utf8, float size, bool bold, Align align) {
+    const auto parts = pieces(winAnsi(utf8));
+    const auto font = [&](const Piece& piece) {
+        HPDF_Page_SetFontAndSize(page_, piece.symbol ? symbol_ : bold ? bold_ : regular_, size);
+    };
+    float width = 0;
+    for (const auto& piece : parts) {
+        font(piece);
+        width += HPDF_Page_TextWidth(page_, piece.text.c_str());
+    }
     if (align != Align::Left) x -= align == Align::Centre ? width / 2 : width;
     HPDF_Page_BeginText(page_);
     HPDF_Page_MoveTextPos(page_, x, y);
-    for (std::size_t at = 0; at < line.size();) {
-        if (isSuitMark(line[at])) {
-            // ♠ ♥ ♦ ♣ in the Symbol font; hearts and diamonds red.
-            const int suit = line[at] - kSuitMark;
-            const char symbol[2] = {"\xAA\xA9\xA8\xA7"[suit], 0};
-            HPDF_Page_SetFontAndSize(page_, symbol_, size);
-            if (suit == 1 || suit == 2) HPDF_Page_SetRGBFill(page_, 0.8f, 0, 0);
-            HPDF_Page_ShowText(page_, symbol);
-            if (suit == 1 || suit == 2) HPDF_Page_SetRGBFill(page_, 0, 0, 0);
-            ++at;
-            continue;
-        }
-        auto end = at;
-        while (end < line.size() && !isSuitMark(line[end])) ++end;
-        HPDF_Page_SetFontAndSize(page_, bold ? bold_ : regular_, size);
-        HPDF_Page_ShowText(page_, std::string(line.substr(at, end - at)).c_str());
-        at = end;
+    for (const auto& piece : parts) {
+        // Hearts and diamonds red.
+        const bool red = piece.symbol && (piece.text == "\xA9" || piece.text == "\xA8");
+        font(piece);
+        if (red) HPDF_Page_SetRGBFill(page_, 0.8f, 0, 0);
+        HPDF_Page_ShowText(page_, piece.text.c_str());
+        if (red) HPDF_Page_SetRGBFill(page_, 0, 0, 0);
     }
     HPDF_Page_EndText(page_);
-    return width;
 }
 
 void Pdf::rule(float x0, float y0, float x1, float y1, float grey) {
