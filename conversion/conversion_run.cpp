@@ -103,9 +103,8 @@ private:
     std::vector<std::string> header_;
     std::optional<PbnReader> reader_;
     RecordState record_;
-    int board_ = 0;            // place in the set of the board being read, 0 between boards
-    std::vector<Deal> deals_;  // of the boards written, for the checks
-    std::vector<RecordBoard> recordBoards_;        // the same, as the hand record shows them
+    int board_ = 0;                    // place in the set of the board being read, 0 between boards
+    std::vector<RecordBoard> boards_;  // written, for the checks and the record
     std::vector<std::vector<std::string>> notes_;  // on each board written
     std::vector<std::optional<fs::perms>> keep_;   // of earlier outputs
     std::deque<OutputFile> files_;                 // written, until all are put in place
@@ -134,11 +133,11 @@ RunResult Run::execute() {
     reader_.emplace(source_);
     checkOutputs();
     readPreamble();
-    deals_.reserve(static_cast<std::size_t>(shape_.boards));
+    boards_.reserve(static_cast<std::size_t>(shape_.boards));
     notes_.reserve(static_cast<std::size_t>(shape_.boards));
     for (int index = 0; index < shape_.files(); ++index) writeFile(index);
     if (recordSettings_) writeRecord(stamp);
-    RunResult result{outputs_, {}, findings(), {}, {}, recordBoards_};
+    RunResult result{outputs_, {}, findings(), {}, {}, boards_};
     result.record.assign(targets_.begin() + static_cast<std::ptrdiff_t>(outputs_.size()),
                          targets_.end());
     if (auto left = boardsLeftOver(); !left.empty()) result.notes.push_back(std::move(left));
@@ -161,17 +160,18 @@ std::vector<Finding> Run::findings() {
     for (const auto& note : reader_->preambleNotes()) {
         found.push_back({0, std::nullopt, displayText(note + ".")});
     }
-    const auto checks = checkDeals(deals_);
-    for (std::size_t at = 0; at < deals_.size(); ++at) {
+    std::vector<Deal> deals;
+    for (const auto& board : boards_) deals.push_back({board.number, board.hands});
+    const auto checks = checkDeals(deals);
+    for (std::size_t at = 0; at < deals.size(); ++at) {
         auto phrases = notes_[at];  // what was guessed or passed over, first
         phrases.insert(phrases.end(), checks[at].begin(), checks[at].end());
-        if (shape_.fillers > 0 && deals_[at].number == kFillerNumber) {
+        if (shape_.fillers > 0 && deals[at].number == kFillerNumber) {
             phrases.push_back("it shares its number, " + std::to_string(kFillerNumber) +
                               ", with the filler boards");
         }
         if (phrases.empty()) continue;
-        found.push_back(
-            {static_cast<int>(at) + 1, deals_[at].number, displayText(joined(phrases))});
+        found.push_back({static_cast<int>(at) + 1, deals[at].number, displayText(joined(phrases))});
     }
     return found;
 }
@@ -264,19 +264,19 @@ void Run::writeFile(int index) {
         for (int i = 0; i < shape_.fillers; ++i) file.writeLine(kFillerRecord);
     }
     const int last = std::min((index + 1) * shape_.perFile, shape_.boards);
-    while (static_cast<int>(deals_.size()) < last) convertBoard(file);
+    while (static_cast<int>(boards_.size()) < last) convertBoard(file);
     file.finish();
 }
 
 void Run::convertBoard(OutputFile& file) {
-    board_ = static_cast<int>(deals_.size()) + 1;
+    board_ = static_cast<int>(boards_.size()) + 1;
     auto board = reader_->nextBoard();
     if (!board) {
         // Short of the set: a smaller set, unless a comment left open hid the rest.
-        const auto read = std::to_string(deals_.size());
+        const auto read = std::to_string(boards_.size());
         const auto comment = insideComment();
         board_ = 0;
-        const bool fewer = deals_.size() < static_cast<std::size_t>(shape_.perFile);
+        const bool fewer = boards_.size() < static_cast<std::size_t>(shape_.perFile);
         throw Fault("the source ends after board " + read + comment +
                     "; a hand-record file must hold " + std::to_string(shape_.boards) + " boards" +
                     (comment.empty() ? ", or the number of boards can be set to " + read +
@@ -286,9 +286,8 @@ void Run::convertBoard(OutputFile& file) {
     auto record = buildDealRecord(*board, record_);
     file.writeLine(record.line);
     const auto& v = record_.vulnerability;
-    recordBoards_.push_back({record.deal.number, record.deal.hands, *record_.dealer,
-                             v.empty() ? '0' : v.front(), board->heading});
-    deals_.push_back(std::move(record.deal));
+    boards_.push_back({record.deal.number, std::move(record.deal.hands), *record_.dealer,
+                       v.empty() ? '0' : v.front(), std::move(board->heading)});
     auto& notes = notes_.emplace_back(std::move(board->notes));
     notes.insert(notes.end(), record.notes.begin(), record.notes.end());
     board_ = 0;
@@ -296,7 +295,7 @@ void Run::convertBoard(OutputFile& file) {
 
 // The hand record's PDF and PBN, after the LIN files, from the boards they hold.
 void Run::writeRecord(const Timestamp& stamp) {
-    const auto files = recordFiles(recordBoards_, analyse(recordBoards_), *recordSettings_, stamp);
+    const auto files = recordFiles(boards_, analyse(boards_), *recordSettings_, stamp);
     const std::string* texts[] = {&files.pdf, &files.pbn};
     for (std::size_t i = 0; i < 2; ++i) {
         const auto index = outputs_.size() + i;

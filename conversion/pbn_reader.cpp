@@ -14,6 +14,7 @@ namespace {
 // The tags a board needs, then those the hand record heads its pages with.
 constexpr std::array<std::string_view, 7> kUsedNames = {"Board", "Dealer", "Vulnerable", "Deal",
                                                         "Event", "Site",   "Date"};
+constexpr std::size_t kNeeded = 4;  // of those, the tags a board needs
 constexpr std::string_view kBlank = " \t";
 
 bool isNameChar(char c) {
@@ -34,9 +35,8 @@ std::optional<std::int16_t> parseBoardNumber(std::string_view text) {
     return number;
 }
 
-// The tag a board needs that the text names after [ and any spaces, or 4 for any other.
+// The tag a board needs that the text names after [ and any spaces, or kNeeded for any other.
 std::size_t usedTagAt(std::string_view text) {
-    constexpr std::size_t kNeeded = 4;
     const auto name = text.find_first_not_of(kBlank);
     if (name == text.npos) return kNeeded;
     text.remove_prefix(name);
