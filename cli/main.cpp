@@ -116,21 +116,23 @@ const Option* optionOf(std::string_view text, std::optional<std::string>& value)
     return nullptr;
 }
 
+// The text given for the option of that long name, if any.
+std::optional<std::string> given(const Request& request, std::string_view longName) {
+    for (std::size_t at = 0; at < std::size(kOptions); ++at) {
+        if (kOptions[at].longName == longName) return request.typed[at];
+    }
+    return std::nullopt;
+}
+
 // The shape the numbers give, each at its default where not given; the per-file default
 // follows the boards.
 void takeShape(Request& request) {
     const SetShape defaults;
-    const auto given = [&request](int SetShape::*number) -> std::optional<std::string> {
-        for (std::size_t at = 0; at < std::size(kOptions); ++at) {
-            if (kOptions[at].number == number) return request.typed[at];
-        }
-        return std::nullopt;
-    };
-    const auto perFile = given(&SetShape::perFile);
+    const auto perFile = given(request, "--per-file");
     const auto shape = conversion::describeShape(
-        given(&SetShape::boards).value_or(std::to_string(defaults.boards)),
+        given(request, "--boards").value_or(std::to_string(defaults.boards)),
         perFile ? std::optional<std::string_view>(*perFile) : std::nullopt,
-        given(&SetShape::fillers).value_or(std::to_string(defaults.fillers)));
+        given(request, "--fillers").value_or(std::to_string(defaults.fillers)));
     request.shape = shape.shape;
     for (const auto& option : kOptions) {
         if (shape.at && option.number == shape.at) {
@@ -141,13 +143,8 @@ void takeShape(Request& request) {
 
 // The record's settings, where it is asked for: the paper from the locale unless given.
 void takeRecord(Request& request) {
-    const auto given = [&request](std::string_view name) {
-        for (std::size_t at = 0; at < std::size(kOptions); ++at) {
-            if (kOptions[at].longName == name) return request.typed[at];
-        }
-        return std::optional<std::string>();
-    };
-    const auto paper = given("--paper"), perPage = given("--per-page"), club = given("--club");
+    const auto paper = given(request, "--paper"), perPage = given(request, "--per-page"),
+               club = given(request, "--club");
     if (!request.record && !paper && !perPage && !club) return;
     auto& record = request.record.emplace();
     std::string locale;
