@@ -2,8 +2,9 @@
 // a worker made from the core's text in this page (so that the page is one file that works
 // from disk), in the set's shape of the three numbers (kept in the browser), then offers the
 // LIN files it wrote as downloads, one by one or as one ZIP (fflate). The boards show at once as
-// diagrams; two more workers solve them for the hand record, whose PDF and PBN join the downloads
-// when the last is solved. Nothing leaves the browser. Hosted, it is also an installable app that works offline and opens .pbn files.
+// diagrams; two more workers solve them for the hand record, whose PDF and PBN join the
+// downloads when the last is solved. Nothing leaves the browser. Hosted, it is also an
+// installable app that works offline and opens .pbn files.
 "use strict";
 
 (() => {
@@ -18,7 +19,9 @@
     const numbers = ["boards", "perFile", "fillers"];
     const settings = ["paper", "perPage", "club"]; // the record's, kept like the shape
     let solvers = []; // the two workers that solve boards
-    let run = null; // the newest conversion's: {id, boards, tricks, left, date, time, files}
+    // The newest conversion's boards being solved: {id, boards, next (to hand out), tricks,
+    // left (to come), date, time, record (its files, once made)}.
+    let run = null;
 
     // The set's shape as the three boxes hold it, their texts as typed: the core reads them.
     const shape = () => numbers.map((id) => $(id).value);
@@ -171,13 +174,8 @@
         run.record = files;
         for (const item of $("links").querySelectorAll(".recordFile")) item.remove();
         for (const file of files) {
-            const item = document.createElement("li");
-            item.className = "recordFile";
-            const type = file.path.endsWith(".pdf")
-                ? "application/pdf"
-                : "application/octet-stream";
-            item.append(link(file.path, file.shown, new Blob([file.bytes], { type })));
-            $("links").append(item);
+            const pdf = file.path.endsWith(".pdf");
+            offer(file, pdf ? "application/pdf" : undefined).className = "recordFile";
         }
         performance.measure("quillotan-record", "quillotan-pick");
     }
@@ -212,6 +210,14 @@
         return a;
     }
 
+    // A file of the core's answer as one more item of the list of links.
+    function offer(file, type = "application/octet-stream") {
+        const item = document.createElement("li");
+        item.append(link(file.path, file.shown, new Blob([file.bytes], { type })));
+        $("links").append(item);
+        return item;
+    }
+
     function busy(on) {
         $("drop").setAttribute("aria-busy", String(on));
         document.body.classList.toggle("busy", on);
@@ -232,22 +238,11 @@
             : [note, answer.warning || `${answer.source} was converted: the LIN files are below.`]
                   .filter(Boolean)
                   .join("\n");
-        const list = $("links");
-        list.replaceChildren();
+        $("links").replaceChildren();
         $("result").hidden = !answer.files;
         run = null;
         if (!answer.files) return showBoards([]);
-        for (const file of answer.files) {
-            const item = document.createElement("li");
-            item.append(
-                link(
-                    file.path,
-                    file.shown,
-                    new Blob([file.bytes], { type: "application/octet-stream" }),
-                ),
-            );
-            list.append(item);
-        }
+        for (const file of answer.files) offer(file);
         $("zip").onclick = () => {
             const files = [...answer.files, ...(run?.record ?? [])];
             const entries = Object.fromEntries(files.map((file) => [file.path, file.bytes]));
